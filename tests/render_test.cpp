@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "core/escape.h"
+#include "core/render.h"
+#include "tests/core_fixture.h"
+
+namespace {
+
+class RenderTest : public ::testing::Test {
+   protected:
+    void SetUp() override { ResetCoreState(); }
+
+    static PixelBuffer Render(const Rect& region) {
+        PixelBuffer pixels(static_cast<std::size_t>(PixelCount(region)));
+        RenderRegion(region, pixels.data());
+        return pixels;
+    }
+
+    // Renders each tile on its own and pastes it into a whole-client picture.
+    static std::vector<std::uint32_t> RenderTiles(const std::vector<Rect>& tiles, int width,
+                                                  int height) {
+        std::vector<std::uint32_t> picture(static_cast<std::size_t>(width) * height, 0);
+        for (const Rect& tile : tiles) {
+            PixelBuffer pixels = Render(tile);
+            int tileWidth = tile.right - tile.left;
+            for (int y = tile.top; y < tile.bottom; ++y) {
+                for (int x = tile.left; x < tile.right; ++x) {
+                    picture[static_cast<std::size_t>(y) * width + x] =
+                        pixels[static_cast<std::size_t>(y - tile.top) * tileWidth +
+                               (x - tile.left)];
+                }
+            }
+        }
+        return picture;
+    }
+};
+
+TEST_F(RenderTest, FirstPixelOfTheStartView) {
+    UpdateScales(800);
+    PixelBuffer pixels = Render(Rect{0, 0, 1, 1});
+    EXPECT_EQ(pixels[0], 0xFF70018Fu);
+}
+
+TEST_F(RenderTest, TilingsMatchTheWholeClient) {
+    const int width = 203;
+    const int height = 157;
+    // A view with both escaping and inside points.
+    reLeft = -0.9;
+    imOffset = 0.35;
+    reSpan = 0.7;
+    UpdateScales(width);
+    PixelBuffer whole = Render(Rect{0, 0, width, height});
+
+    std::vector<Rect> halves = {Rect{0, 0, 101, height}, Rect{101, 0, width, height}};
+    EXPECT_TRUE(RenderTiles(halves, width, height) == whole);
+
+    std::vector<Rect> rows = {Rect{0, 0, width, 78}, Rect{0, 78, width, height}};
+    EXPECT_TRUE(RenderTiles(rows, width, height) == whole);
+
+    std::vector<Rect> tiles;
+    for (int top = 0; top < height; top += 37) {
+        for (int left = 0; left < width; left += 29) {
+            tiles.push_back(
+                Rect{left, top, std::min(left + 29, width), std::min(top + 37, height)});
+        }
+    }
+    EXPECT_TRUE(RenderTiles(tiles, width, height) == whole);
+
+    int opaque = 0;
+    for (std::uint32_t pixel : whole) {
+        opaque += (pixel >> 24) == 0xFFu;
+    }
+    EXPECT_EQ(opaque, width * height);
+}
+
+TEST_F(RenderTest, EmptyRectanglesWriteNothing) {
+    UpdateScales(800);
+    const std::uint32_t guard = 0xA5A5A5A5u;
+    std::vector<std::uint32_t> buffer(16, guard);
+    for (Rect empty : {Rect{10, 10, 10, 20}, Rect{10, 10, 20, 10}, Rect{5, 5, 0, 0}}) {
+        EXPECT_EQ(PixelCount(empty), 0u);
+        RenderRegion(empty, buffer.data());
+    }
+    EXPECT_EQ(buffer, std::vector<std::uint32_t>(16, guard));
+}
+
+TEST_F(RenderTest, PixelCountCannotOverflow) {
+    Rect huge{-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647};
+    EXPECT_EQ(PixelCount(huge), 4294967295ull * 4294967295ull);
+    EXPECT_EQ(PixelCount(Rect{0, 0, 65536, 65536}), 4294967296ull);
+}
+
+TEST_F(RenderTest, ColoursComeFromThePaletteWithAlpha) {
+    UpdateScales(64);
+    PixelBuffer pixels = Render(Rect{0, 0, 64, 48});
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            PlanePoint c = PixelToPoint(x, y);
+            ASSERT_EQ(pixels[static_cast<std::size_t>(y) * 64 + x],
+                      0xFF000000u | Palette[EscapeIndex(c.cx, c.cy)]);
+        }
+    }
+}
+
+}  // namespace
