@@ -12,3 +12,4 @@ cmake --preset windows
 cmake --build --preset windows -j "$jobs"
 
 ctest --preset native -j "$jobs"
+ctest --preset windows -j "$jobs"

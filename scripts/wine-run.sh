@@ -4,7 +4,7 @@
 # creation is serialised with a lock).
 set -euo pipefail
 
-prefix_root=${MANDELBROT_WINE_ROOT:-$(cd "$(dirname "$0")/../.." && pwd)/build}
+prefix_root=${MANDELBROT_WINE_ROOT:-$(cd "$(dirname "$0")/.." && pwd)/build}
 export WINEPREFIX=${WINEPREFIX:-$prefix_root/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

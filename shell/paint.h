@@ -1,0 +1,10 @@
+// WM_PAINT: render the damaged rectangle for the current view and put it on
+// screen as one unscaled GDI+ 32-bit ARGB bitmap.
+#pragma once
+
+#include <windows.h>
+
+LRESULT OnPaint(HWND window);
+
+// Renders area (client coordinates) and draws it in place on dc.
+void PresentRegion(HDC dc, const RECT& area);

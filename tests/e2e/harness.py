@@ -1,0 +1,252 @@
+"""Drives the real program like a person: an Xvfb display, the program under
+Wine, xdotool for the mouse and keyboard, xwd screenshots compared pixel for
+pixel with the reference renderer's picture of the same view."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+WINE_RUN = os.path.join(HERE, "..", "..", "scripts", "wine-run.sh")
+PROGRAM = os.environ.get("MANDELBROT_EXE", "")
+RENDER_VIEW = os.environ.get("MANDELBROT_RENDER_VIEW", "")
+
+START_VIEW = (-2.0, 1.3, 3.0)
+WHITE = b"\xff\xff\xff"
+DEADLINE = 60.0
+
+
+class Display:
+    """A private Xvfb server; depth 24 so colours are exact."""
+
+    def __init__(self, width=1600, height=1200):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number
+
+    def env(self):
+        env = dict(os.environ)
+        env["DISPLAY"] = self.name
+        return env
+
+    def run(self, *args, check=True):
+        return subprocess.run(list(args), env=self.env(), check=check, capture_output=True,
+                              text=True, timeout=30)
+
+    def close(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+class Picture:
+    """An RGB picture, 3 bytes a pixel, rows packed."""
+
+    def __init__(self, width, height, rgb):
+        self.width = width
+        self.height = height
+        self.rgb = bytearray(rgb)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return bytes(self.rgb[i:i + 3])
+
+    def copy(self):
+        return Picture(self.width, self.height, self.rgb)
+
+    def whiten(self, x, y):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            i = (y * self.width + x) * 3
+            self.rgb[i:i + 3] = WHITE
+
+    def with_outline(self, left, top, right, bottom):
+        """The picture with a one-pixel white outline of the rectangle, clipped."""
+        out = self.copy()
+        if right <= left or bottom <= top:
+            return out
+        for x in range(max(left, 0), min(right, self.width)):
+            out.whiten(x, top)
+            out.whiten(x, bottom - 1)
+        for y in range(max(top, 0), min(bottom, self.height)):
+            out.whiten(left, y)
+            out.whiten(right - 1, y)
+        return out
+
+    def differences(self, other, limit=5):
+        if (self.width, self.height) != (other.width, other.height):
+            return f"size {self.width}x{self.height} != {other.width}x{other.height}"
+        if self.rgb == other.rgb:
+            return ""
+        found = []
+        count = 0
+        for i in range(0, len(self.rgb), 3):
+            if self.rgb[i:i + 3] != other.rgb[i:i + 3]:
+                count += 1
+                if len(found) < limit:
+                    p = i // 3
+                    found.append(f"({p % self.width},{p // self.width}) "
+                                 f"{bytes(self.rgb[i:i + 3]).hex()} != {bytes(other.rgb[i:i + 3]).hex()}")
+        return f"{count} pixels differ, e.g. " + "; ".join(found)
+
+
+def parse_xwd(data):
+    fields = [int.from_bytes(data[i * 4:i * 4 + 4], "big") for i in range(25)]
+    header_size, depth, width, height = fields[0], fields[3], fields[4], fields[5]
+    byte_order, bits_per_pixel, bytes_per_line, ncolors = fields[7], fields[11], fields[12], fields[19]
+    if depth != 24 or bits_per_pixel != 32 or byte_order != 0:
+        raise RuntimeError(f"unexpected xwd layout depth={depth} bpp={bits_per_pixel} order={byte_order}")
+    start = header_size + ncolors * 12
+    rgb = bytearray(width * height * 3)
+    for y in range(height):
+        row = data[start + y * bytes_per_line:start + y * bytes_per_line + width * 4]
+        out = rgb[y * width * 3:(y + 1) * width * 3]
+        out[0::3] = row[2::4]
+        out[1::3] = row[1::4]
+        out[2::3] = row[0::4]
+        rgb[y * width * 3:(y + 1) * width * 3] = out
+    return Picture(width, height, rgb)
+
+
+def parse_ppm(data):
+    parts = data.split(b"\n", 3)
+    if parts[0] != b"P6" or parts[2] != b"255":
+        raise RuntimeError("not a binary 8-bit PPM")
+    width, height = (int(v) for v in parts[1].split())
+    return Picture(width, height, parts[3][:width * height * 3])
+
+
+_reference_cache = {}
+
+
+def reference(width, height, view=START_VIEW):
+    """The core's own picture of a whole client for a view."""
+    key = (width, height) + tuple(view)
+    if key not in _reference_cache:
+        with tempfile.TemporaryDirectory() as work:
+            out = os.path.join(work, "view.ppm")
+            subprocess.run([RENDER_VIEW, str(width), str(height)] + [repr(v) for v in view] + [out],
+                           check=True)
+            with open(out, "rb") as f:
+                _reference_cache[key] = parse_ppm(f.read())
+    return _reference_cache[key].copy()
+
+
+class Viewer:
+    """The program running under Wine on a display, with its window."""
+
+    def __init__(self, display, args=(), env_extra=None):
+        self.display = display
+        env = display.env()
+        env.update(env_extra or {})
+        self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen([WINE_RUN, PROGRAM] + list(args), env=env,
+                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
+        self.window = self._find_window()
+
+    def _find_window(self):
+        deadline = time.monotonic() + DEADLINE
+        while time.monotonic() < deadline:
+            result = self.display.run("xdotool", "search", "--onlyvisible", "--name",
+                                      "^Mandelbrot set$", check=False)
+            ids = result.stdout.split()
+            if ids:
+                return ids[0]
+            if self.process.poll() is not None:
+                raise RuntimeError(f"program exited with {self.process.returncode} before its window showed")
+            time.sleep(0.03)
+        raise RuntimeError("the window never appeared")
+
+    def xdotool(self, *args):
+        self.display.run("xdotool", *[str(a) for a in args])
+
+    def place(self, x, y, width, height):
+        self.xdotool("windowmove", self.window, x, y)
+        self.xdotool("windowsize", self.window, width, height)
+
+    def screenshot(self):
+        result = subprocess.run(["xwd", "-silent", "-id", self.window], env=self.display.env(),
+                                check=True, capture_output=True, timeout=30)
+        return parse_xwd(result.stdout)
+
+    def wait_for(self, expected, deadline=DEADLINE):
+        """Polls screenshots until one equals the expected picture."""
+        end = time.monotonic() + deadline
+        last = "no screenshot taken"
+        while True:
+            shot = self.screenshot()
+            last = expected.differences(shot)
+            if not last:
+                return shot
+            if time.monotonic() > end:
+                raise AssertionError("screen never matched: " + last)
+            time.sleep(0.05)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--window", self.window, x, y)
+
+    def press(self, button=1):
+        self.xdotool("mousedown", button)
+
+    def release(self, button=1):
+        self.xdotool("mouseup", button)
+
+    def click(self, button):
+        self.xdotool("click", button)
+
+    def key(self, name):
+        self.xdotool("key", "--window", self.window, name)
+
+    def drag(self, start, end, steps=4):
+        self.move(*start)
+        self.press()
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+        self.release()
+
+    def close_with_alt_f4(self, deadline=30):
+        self.key("alt+F4")
+        return self.process.wait(timeout=deadline)
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=10)
+        self.stderr.close()
+
+
+class ViewerTestCase(unittest.TestCase):
+    """Each test gets a fresh program on the module's display."""
+
+    display = None
+
+    @classmethod
+    def setUpClass(cls):
+        if not PROGRAM or not RENDER_VIEW:
+            raise RuntimeError("MANDELBROT_EXE and MANDELBROT_RENDER_VIEW must be set")
+        for tool in ("Xvfb", "xdotool", "xwd", "wine"):
+            if shutil.which(tool) is None:
+                raise RuntimeError(f"{tool} is not installed")
+        cls.display = Display()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.close()
+
+    def start_viewer(self, width=800, height=600, args=()):
+        viewer = Viewer(self.display, args)
+        self.addCleanup(viewer.kill)
+        viewer.place(0, 0, width, height)
+        return viewer

@@ -1,0 +1,72 @@
+"""The window shows the exact picture of the view at every size, repaints
+uncovered areas seamlessly, ignores its command line and closes cleanly."""
+import subprocess
+import time
+import unittest
+
+from harness import START_VIEW, ViewerTestCase, reference
+
+
+class StartViewTest(ViewerTestCase):
+    def test_start_view_is_exact_at_800_by_600(self):
+        viewer = self.start_viewer(800, 600)
+        viewer.wait_for(reference(800, 600))
+
+    def test_start_view_is_exact_at_an_odd_size(self):
+        viewer = self.start_viewer(641, 479)
+        viewer.wait_for(reference(641, 479))
+
+    def test_command_line_changes_nothing(self):
+        viewer = self.start_viewer(640, 480, args=("-0.5", "0.5", "--zoom", "/view:1"))
+        viewer.wait_for(reference(640, 480))
+
+
+class ResizeTest(ViewerTestCase):
+    def test_growing_and_shrinking_repaints_with_new_scales(self):
+        viewer = self.start_viewer(400, 300)
+        viewer.wait_for(reference(400, 300))
+        for width, height in ((1000, 700), (1000, 300), (333, 777), (160, 90)):
+            viewer.xdotool("windowsize", viewer.window, width, height)
+            viewer.wait_for(reference(width, height))
+
+    def test_height_alone_keeps_the_scales(self):
+        viewer = self.start_viewer(500, 200)
+        short = viewer.wait_for(reference(500, 200))
+        viewer.xdotool("windowsize", viewer.window, 500, 450)
+        tall = viewer.wait_for(reference(500, 450))
+        # The first 200 rows do not move when only the height grows.
+        self.assertEqual(tall.rgb[:len(short.rgb)], short.rgb)
+
+
+class PartialRepaintTest(ViewerTestCase):
+    def test_uncovered_area_is_repainted_exactly(self):
+        viewer = self.start_viewer(800, 600)
+        expected = reference(800, 600)
+        viewer.wait_for(expected)
+        # Another client's window over part of ours, away from (0, 0).
+        cover = subprocess.Popen(["xlogo", "-geometry", "211x137+333+222", "-bg", "black"],
+                                 env=self.display.env(), stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        try:
+            end = time.monotonic() + 30
+            while self.display.run("xdotool", "search", "--onlyvisible", "--class", "xlogo",
+                                   check=False).stdout.strip() == "":
+                self.assertLess(time.monotonic(), end, "the covering window never showed")
+                time.sleep(0.05)
+            time.sleep(0.3)
+        finally:
+            cover.terminate()
+            cover.wait(timeout=10)
+        viewer.wait_for(expected)
+
+
+class CloseTest(ViewerTestCase):
+    def test_alt_f4_exits_with_code_zero(self):
+        viewer = self.start_viewer(320, 240)
+        viewer.wait_for(reference(320, 240))
+        viewer.move(100, 100)
+        self.assertEqual(viewer.close_with_alt_f4(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
