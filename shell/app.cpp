@@ -3,6 +3,7 @@
 #include <gdiplus.h>
 
 #include "core/palette.h"
+#include "interaction/interaction.h"
 #include "shell/paint.h"
 
 namespace {
@@ -44,6 +45,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         case WM_PAINT:
             return OnPaint(window);
+        case WM_CHAR:
+            return OnChar(window, wParam, lParam);
+        case WM_MOUSEMOVE:
+            return OnMouseMove(window, wParam, lParam);
+        case WM_LBUTTONDOWN:
+            return OnLeftButtonDown(window, wParam, lParam);
+        case WM_LBUTTONUP:
+            return OnLeftButtonUp(window, wParam, lParam);
+        case WM_RBUTTONDOWN:
+            return OnRightButtonDown(window, wParam, lParam);
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

@@ -38,6 +38,11 @@ void WriteScreenPixel(ScreenContext screen, std::int32_t x, std::int32_t y, std:
 }
 
 void DrawWhiteOutline(ScreenContext screen, const Rect& r) {
+    // An empty rectangle has no outline; GDI might still mark a pixel for it,
+    // and nothing would ever restore that pixel.
+    if (IsRectEmpty(r)) {
+        return;
+    }
     // The window class has no private DC, so these settings end with ReleaseDC.
     HDC dc = AsDc(screen);
     SetROP2(dc, R2_WHITE);
