@@ -1,5 +1,7 @@
 #include "core/view.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr double kStartReLeft = -2.0;
@@ -32,18 +34,41 @@ PlanePoint PixelToPoint(std::int32_t x, std::int32_t y) {
                       static_cast<double>(y) / pixelsPerUnitY - imOffset};
 }
 
-void ZoomToSelection(const Rect& selection, std::int32_t clientWidth) {
+namespace {
+
+// Whether a view can be painted and zoomed out of on any client width: its
+// span positive and normal, its edges finite, and the scales of the widest
+// client finite and non-zero.
+bool IsUsableView(double left, double offset, double span) {
+    if (!(std::isnormal(span) && span > 0.0 && std::isfinite(left) && std::isfinite(offset))) {
+        return false;
+    }
+    double widestScaleX = (static_cast<double>(kMaxClientWidth) + 1.0) / span;
+    double widestScaleY = widestScaleX * kVerticalFactor;
+    return std::isfinite(widestScaleY);
+}
+
+}  // namespace
+
+bool ZoomToSelection(const Rect& selection, std::int32_t clientWidth) {
+    double selectionWidth =
+        static_cast<double>(static_cast<std::int64_t>(selection.right) - selection.left);
+    double newReLeft = reLeft + static_cast<double>(selection.left) / pixelsPerUnitX;
+    double newImOffset = imOffset - static_cast<double>(selection.top) / pixelsPerUnitY;
+    double newReSpan = selectionWidth * reSpan / static_cast<double>(clientWidth);
+    if (clientWidth <= 0 || !IsUsableView(newReLeft, newImOffset, newReSpan)) {
+        return false;
+    }
     if (historyCount < kHistoryCapacity) {
         historyReLeft[historyCount] = reLeft;
         historyImOffset[historyCount] = imOffset;
         historyReSpan[historyCount] = reSpan;
         historyCount = historyCount + 1;
     }
-    double selectionWidth =
-        static_cast<double>(static_cast<std::int64_t>(selection.right) - selection.left);
-    reLeft = reLeft + static_cast<double>(selection.left) / pixelsPerUnitX;
-    imOffset = imOffset - static_cast<double>(selection.top) / pixelsPerUnitY;
-    reSpan = selectionWidth * reSpan / static_cast<double>(clientWidth);
+    reLeft = newReLeft;
+    imOffset = newImOffset;
+    reSpan = newReSpan;
+    return true;
 }
 
 void StepBack() {

@@ -30,9 +30,17 @@ void UpdateScales(std::int32_t clientRight);
 
 PlanePoint PixelToPoint(std::int32_t x, std::int32_t y);
 
+// The widest client the zoom guard allows for: a view must stay usable, with
+// finite scales, on any client up to this width.
+constexpr std::int32_t kMaxClientWidth = 65535;
+
 // Saves the current view (while there is room) and maps the selection, drawn
-// at the scales of the latest paint, onto the whole client.
-void ZoomToSelection(const Rect& selection, std::int32_t clientWidth);
+// at the scales of the latest paint, onto the whole client. A zoom that would
+// leave the view unusable (a span that is zero, subnormal or not finite, an
+// edge or scale that is not finite) is refused: it returns false and leaves
+// the view and the history as they were. Past the precision of doubles the
+// picture turns into blocks; that is the honest limit and is allowed.
+bool ZoomToSelection(const Rect& selection, std::int32_t clientWidth);
 
 // Restores the most recently saved view; with nothing saved the view stays.
 void StepBack();

@@ -50,10 +50,13 @@ void ShowNewView(WindowHandle window) {
     InvalidateClient(window, nullptr);
 }
 
+// A refused zoom (the view would no longer be usable) changes nothing: the
+// selection stays shown, as after a click outside it.
 void ZoomIntoSelection(WindowHandle window) {
     Rect client = QueryClientRect(window);
-    ZoomToSelection(selectionRect, client.right - client.left);
-    ShowNewView(window);
+    if (ZoomToSelection(selectionRect, client.right - client.left)) {
+        ShowNewView(window);
+    }
 }
 
 void FinishDrag(WindowHandle window, Point p) {

@@ -548,6 +548,22 @@ TEST_F(InteractionTest, ZoomOntoASelectionOffTheTopLeft) {
     EXPECT_EQ(reSpan, 80.0 * 3.0 / 800.0);
 }
 
+TEST_F(InteractionTest, RefusedZoomKeepsTheSelectionShown) {
+    // A span this small cannot shrink further and keep finite scales.
+    reSpan = 1e-304;
+    UpdateScales(800);
+    SelectDefault();
+    RightDown(150, 150);
+    EXPECT_EQ(interactionState, Selected);
+    EXPECT_TRUE(overlayDrawn);
+    EXPECT_EQ(historyCount, 0);
+    EXPECT_EQ(reSpan, 1e-304);
+    EXPECT_TRUE(fakeWindow.invalidations.empty());
+    // Esc still takes the outline away cleanly.
+    Char(27);
+    EXPECT_EQ(interactionState, Idle);
+}
+
 TEST_F(InteractionTest, RightClickInsideWhileMovingZooms) {
     UpdateScales(800);
     StartMoving();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/view.h"
 #include "tests/core_fixture.h"
 
@@ -86,6 +88,79 @@ TEST_F(ViewTest, FullHistoryStillZoomsButStopsRecording) {
     EXPECT_EQ(reLeft, -2.0);
     EXPECT_EQ(imOffset, 1.3);
     EXPECT_EQ(reSpan, 3.0);
+}
+
+}  // namespace
+
+namespace {
+
+class DeepZoomTest : public ::testing::Test {
+   protected:
+    void SetUp() override { ResetCoreState(); }
+};
+
+bool IsViewUsable() {
+    return std::isfinite(reLeft) && std::isfinite(imOffset) && std::isnormal(reSpan) &&
+           reSpan > 0.0;
+}
+
+TEST_F(DeepZoomTest, SmallestSelectionsNeverBreakTheView) {
+    int accepted = 0;
+    for (int zoom = 0; zoom < 200; ++zoom) {
+        UpdateScales(1919);
+        // One pixel, alternating corners of a large client.
+        Rect pixel = zoom % 2 == 0 ? Rect{0, 0, 1, 1} : Rect{1918, 1079, 1919, 1080};
+        double spanBefore = reSpan;
+        if (ZoomToSelection(pixel, 1919)) {
+            ++accepted;
+            EXPECT_LT(reSpan, spanBefore);
+        } else {
+            EXPECT_EQ(reSpan, spanBefore);
+        }
+        ASSERT_TRUE(IsViewUsable()) << "after zoom " << zoom;
+        UpdateScales(kMaxClientWidth);
+        ASSERT_TRUE(std::isfinite(pixelsPerUnitX) && std::isfinite(pixelsPerUnitY));
+        ASSERT_GE(historyCount, 0);
+        ASSERT_LE(historyCount, kHistoryCapacity);
+    }
+    // 3 / 1919^n reaches the bottom of the doubles after about 93 zooms.
+    EXPECT_GT(accepted, 80);
+    EXPECT_LT(accepted, 200);
+    EXPECT_EQ(historyCount, kHistoryCapacity < accepted ? kHistoryCapacity : accepted);
+
+    for (int back = 0; back < accepted + 5; ++back) {
+        StepBack();
+        ASSERT_TRUE(IsViewUsable());
+    }
+    EXPECT_EQ(historyCount, 0);
+    EXPECT_EQ(reLeft, -2.0);
+    EXPECT_EQ(imOffset, 1.3);
+    EXPECT_EQ(reSpan, 3.0);
+}
+
+TEST_F(DeepZoomTest, RefusedZoomLeavesViewAndHistory) {
+    UpdateScales(800);
+    ASSERT_TRUE(ZoomToSelection(Rect{10, 10, 200, 150}, 800));
+    double left = reLeft;
+    double offset = imOffset;
+    double span = reSpan;
+    // No width, no client, and a span that would underflow.
+    EXPECT_FALSE(ZoomToSelection(Rect{20, 20, 20, 30}, 800));
+    EXPECT_FALSE(ZoomToSelection(Rect{20, 20, 40, 30}, 0));
+    reSpan = 1e-304;
+    UpdateScales(800);
+    EXPECT_FALSE(ZoomToSelection(Rect{0, 0, 1, 1}, 800));
+    reSpan = span;
+    EXPECT_EQ(reLeft, left);
+    EXPECT_EQ(imOffset, offset);
+    EXPECT_EQ(historyCount, 1);
+}
+
+TEST_F(DeepZoomTest, ZoomBeforeAnyPaintIsRefused) {
+    // No scales yet: the selection cannot be mapped to the plane.
+    EXPECT_FALSE(ZoomToSelection(Rect{10, 10, 100, 80}, 800));
+    EXPECT_EQ(historyCount, 0);
+    EXPECT_EQ(reLeft, -2.0);
 }
 
 }  // namespace
