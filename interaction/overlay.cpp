@@ -73,3 +73,34 @@ void EraseSelectionOverlay(WindowHandle window) {
     overlayDrawn = false;
     ReleaseScreen(window, screen);
 }
+
+void RefreshOverlayUnderPaint(WindowHandle window, const Rect& paintRect) {
+    Rect painted;
+    if (interactionState != Dragging || !overlayDrawn ||
+        !IntersectRects(&painted, paintRect, overlayRect)) {
+        return;
+    }
+    ScreenContext screen = AcquireScreen(window);
+    const std::int32_t lastRow = overlayRect.bottom - 1;
+    const std::int32_t lastColumn = overlayRect.right - 1;
+    std::size_t k = 0;
+    for (std::int32_t x = overlayRect.left; x < overlayRect.right; ++x, ++k) {
+        if (IsPointInRect(paintRect, Point{x, overlayRect.top})) {
+            topEdge[k] = ReadScreenPixel(screen, x, overlayRect.top);
+        }
+        if (IsPointInRect(paintRect, Point{x, lastRow})) {
+            bottomEdge[k] = ReadScreenPixel(screen, x, lastRow);
+        }
+    }
+    k = 0;
+    for (std::int32_t y = overlayRect.top; y < overlayRect.bottom; ++y, ++k) {
+        if (IsPointInRect(paintRect, Point{overlayRect.left, y})) {
+            leftEdge[k] = ReadScreenPixel(screen, overlayRect.left, y);
+        }
+        if (IsPointInRect(paintRect, Point{lastColumn, y})) {
+            rightEdge[k] = ReadScreenPixel(screen, lastColumn, y);
+        }
+    }
+    DrawWhiteOutline(screen, selectionRect);
+    ReleaseScreen(window, screen);
+}

@@ -18,3 +18,10 @@ void DrawSelectionOverlay(WindowHandle window);
 
 // Restores the saved edges if an outline is shown; otherwise does nothing.
 void EraseSelectionOverlay(WindowHandle window);
+
+// Run by the paint handler after it drew paintRect while a drag's outline is
+// shown: the fresh picture there is the background now, so the saved edges
+// under paintRect are read again and the outline is drawn over them once more.
+// Without this, the next erase would put back pixels saved before the paint,
+// such as an old outline that was waiting for that very paint.
+void RefreshOverlayUnderPaint(WindowHandle window, const Rect& paintRect);

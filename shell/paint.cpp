@@ -9,6 +9,7 @@
 
 #include "core/render.h"
 #include "core/view.h"
+#include "interaction/overlay.h"
 #include "interaction/selection_state.h"
 
 namespace {
@@ -55,12 +56,13 @@ bool RenderIntoLockedBits(const Rect& area, const Gdiplus::BitmapData& lockRecor
 
 }  // namespace
 
-void PresentRegion(HDC dc, const RECT& area) {
+bool PresentRegion(HDC dc, const RECT& area) {
     const INT width = area.right - area.left;
     const INT height = area.bottom - area.top;
     if (width <= 0 || height <= 0) {
-        return;
+        return false;
     }
+    bool drawn = false;
     Gdiplus::Graphics graphics(dc);
     Gdiplus::Bitmap* bitmap = AllocateBitmap(width, height);
     if (bitmap->GetLastStatus() == Gdiplus::Ok) {
@@ -79,12 +81,14 @@ void PresentRegion(HDC dc, const RECT& area) {
             if (drawable) {
                 graphics.DrawImage(bitmap, static_cast<INT>(area.left), static_cast<INT>(area.top),
                                    width, height);
+                drawn = true;
             }
         }
     }
     // GdipDisposeImage through the destructor, then GdipFree; the graphics
     // object goes last, when it leaves scope.
     delete bitmap;
+    return drawn;
 }
 
 LRESULT OnPaint(HWND window) {
@@ -99,8 +103,11 @@ LRESULT OnPaint(HWND window) {
     // Stands centred on the white background until the picture covers it.
     DrawTextW(dc, kPlaceholderText, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 
-    PresentRegion(dc, paint.rcPaint);
-    AbandonSelectionUnderPaint(window, ToRect(paint.rcPaint));
+    Rect paintRect = ToRect(paint.rcPaint);
+    if (PresentRegion(dc, paint.rcPaint)) {
+        RefreshOverlayUnderPaint(window, paintRect);
+    }
+    AbandonSelectionUnderPaint(window, paintRect);
 
     ShowCursor(FALSE);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));

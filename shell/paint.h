@@ -6,5 +6,6 @@
 
 LRESULT OnPaint(HWND window);
 
-// Renders area (client coordinates) and draws it in place on dc.
-void PresentRegion(HDC dc, const RECT& area);
+// Renders area (client coordinates) and draws it in place on dc; false when
+// nothing could be drawn.
+bool PresentRegion(HDC dc, const RECT& area);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "interaction/overlay.h"
+#include "interaction/selection_state.h"
+
 FakeWindow fakeWindow;
 
 namespace {
@@ -189,4 +192,17 @@ int CountScreenMismatches(const Rect* outline) {
         }
     }
     return mismatches;
+}
+
+void PaintLikeTheShell(const Rect& area) {
+    Rect painted;
+    if (IntersectRects(&painted, area, Rect{0, 0, fakeWindow.width, fakeWindow.height})) {
+        for (std::int32_t y = painted.top; y < painted.bottom; ++y) {
+            for (std::int32_t x = painted.left; x < painted.right; ++x) {
+                fakeWindow.pixels[IndexOf(x, y)] = TestPattern(x, y);
+            }
+        }
+    }
+    RefreshOverlayUnderPaint(FakeHandle(), area);
+    AbandonSelectionUnderPaint(FakeHandle(), area);
 }

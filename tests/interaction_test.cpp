@@ -61,17 +61,7 @@ class InteractionTest : public ::testing::Test {
 
     // What the paint handler does with a paint rectangle: the picture comes
     // back there, then a selection it met is abandoned.
-    void Paint(const Rect& area) {
-        for (std::int32_t y = area.top; y < area.bottom; ++y) {
-            for (std::int32_t x = area.left; x < area.right; ++x) {
-                if (x >= 0 && x < fakeWindow.width && y >= 0 && y < fakeWindow.height) {
-                    fakeWindow.pixels[static_cast<std::size_t>(y) * fakeWindow.width + x] =
-                        TestPattern(x, y);
-                }
-            }
-        }
-        AbandonSelectionUnderPaint(FakeHandle(), area);
-    }
+    void Paint(const Rect& area) { PaintLikeTheShell(area); }
 
     // Lets the window repaint everything invalidated so far, as the message
     // loop would once the queue is empty.
@@ -704,6 +694,20 @@ TEST_F(InteractionTest, PaintDuringADragLeavesItAlone) {
     EXPECT_TRUE(fakeWindow.invalidations.empty());
     Move(250, 220);  // erases from the saved pixels and draws afresh
     EXPECT_EQ(selectionRect, (Rect{100, 100, 250, 220}));
+}
+
+TEST_F(InteractionTest, DragBegunBeforeTheZoomRepaintLeavesNoStaleOutline) {
+    UpdateScales(800);
+    SelectDefault();
+    RightDown(150, 150);  // the old outline stays on screen until the repaint
+    LeftDown(120, 50);
+    Move(300, 160);  // the new outline crosses the old one and saves its white
+    PaintPending();
+    Move(310, 170);
+    EXPECT_EQ(CountScreenMismatches(&selectionRect), 0);
+    LeftUp(310, 170);
+    Char(27);
+    EXPECT_EQ(CountScreenMismatches(nullptr), 0);
 }
 
 // FitSelectionToClient
