@@ -1,0 +1,241 @@
+// Coverage-guided fuzzing of the selection logic: arbitrary sequences of mouse,
+// key, paint and resize events on the fake window, with every invariant of the
+// state machine, the overlay and the view checked after each event.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/view.h"
+#include "interaction/interaction.h"
+#include "interaction/overlay.h"
+#include "interaction/selection_state.h"
+#include "tests/fake_window.h"
+
+namespace {
+
+constexpr std::int32_t kMaxOrdinarySide = 300;
+constexpr std::int32_t kMaxWideSide = 2100;  // past the 2000 pixels an edge once held
+constexpr std::int32_t kMaxNarrowSide = 24;
+constexpr std::size_t kMaxPendingPaints = 8;
+constexpr int kMaxNestedEvents = 4;
+
+struct EventStream {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t position;
+};
+
+std::uint8_t TakeByte(EventStream* in) {
+    return in->position < in->size ? in->data[in->position++] : 0;
+}
+
+std::uint16_t TakeWord(EventStream* in) {
+    std::uint16_t low = TakeByte(in);
+    return static_cast<std::uint16_t>(low | (TakeByte(in) << 8));
+}
+
+// Mostly near the client, sometimes anywhere a signed 16-bit position reaches.
+std::int32_t TakeCoordinate(EventStream* in, std::int32_t extent) {
+    std::uint16_t choice = TakeWord(in);
+    if (choice < 0xF000) {
+        return static_cast<std::int32_t>(choice % static_cast<std::uint32_t>(extent + 17)) - 8;
+    }
+    return static_cast<std::int16_t>(TakeWord(in));
+}
+
+Point TakePoint(EventStream* in) {
+    std::int32_t x = TakeCoordinate(in, fakeWindow.width);
+    return Point{x, TakeCoordinate(in, fakeWindow.height)};
+}
+
+// lParam as the window system packs it: two 16-bit halves, x low.
+MessageLParam PackPosition(Point p) {
+    std::uint32_t packed = (static_cast<std::uint32_t>(p.x) & 0xFFFFu) |
+                           ((static_cast<std::uint32_t>(p.y) & 0xFFFFu) << 16);
+    return static_cast<MessageLParam>(packed);
+}
+
+void Fail(const char* what) {
+    std::fprintf(stderr, "invariant broken: %s (state %d, overlayDrawn %d)\n", what,
+                 static_cast<int>(interactionState), static_cast<int>(overlayDrawn));
+    std::abort();
+}
+
+void CheckInvariants() {
+    if (interactionState == Idle && overlayDrawn) {
+        Fail("outline flagged in Idle");
+    }
+    if ((interactionState == Selected || interactionState == Moving) && !overlayDrawn) {
+        Fail("no outline flagged while a selection is shown");
+    }
+    if (fakeWindow.captureHeld != (interactionState == Dragging)) {
+        Fail("capture held outside Dragging, or missing in it");
+    }
+    if (fakeWindow.capturesWhileHeld != 0 || fakeWindow.releasesWithoutCapture != 0) {
+        Fail("capture taken or released twice");
+    }
+    if (fakeWindow.screensAcquired != fakeWindow.screensReleased) {
+        Fail("drawing context not released");
+    }
+    if (!(std::isfinite(reLeft) && std::isfinite(imOffset) && std::isnormal(reSpan) &&
+          reSpan > 0.0)) {
+        Fail("view not finite");
+    }
+    if (historyCount < 0 || historyCount > kHistoryCapacity) {
+        Fail("history count out of range");
+    }
+    if (CountScreenMismatches(overlayDrawn ? &selectionRect : nullptr) != 0) {
+        Fail("screen differs from the picture plus the current outline");
+    }
+}
+
+// A paint as the shell makes it: scales from the client width, then the
+// picture, then the selection check.
+void Paint(const Rect& area) {
+    UpdateScales(fakeWindow.width);
+    PaintLikeTheShell(area);
+}
+
+void PaintPending() {
+    while (!fakeWindow.pendingPaints.empty()) {
+        Invalidation next = fakeWindow.pendingPaints.front();
+        fakeWindow.pendingPaints.erase(fakeWindow.pendingPaints.begin());
+        Paint(next.wholeClient ? Rect{0, 0, fakeWindow.width, fakeWindow.height} : next.area);
+    }
+}
+
+// The window changes size: what was on screen stays where it still fits, the
+// rest is erased to white, and the whole client waits for its repaint.
+void Resize(std::int32_t width, std::int32_t height) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, kWhite);
+    for (std::int32_t y = 0; y < height && y < fakeWindow.height; ++y) {
+        for (std::int32_t x = 0; x < width && x < fakeWindow.width; ++x) {
+            pixels[static_cast<std::size_t>(y) * width + x] = PixelAt(x, y);
+        }
+    }
+    fakeWindow.width = width;
+    fakeWindow.height = height;
+    fakeWindow.pixels.swap(pixels);
+    fakeWindow.pendingPaints.push_back(Invalidation{true, Rect{0, 0, 0, 0}});
+}
+
+void ResizeFromStream(EventStream* in) {
+    std::uint8_t shape = TakeByte(in);
+    std::int32_t a = TakeWord(in);
+    std::int32_t b = TakeWord(in);
+    if (shape % 8 == 0) {
+        Resize(a % (kMaxWideSide + 1), b % (kMaxNarrowSide + 1));
+    } else if (shape % 8 == 1) {
+        Resize(a % (kMaxNarrowSide + 1), b % (kMaxWideSide + 1));
+    } else {
+        Resize(a % (kMaxOrdinarySide + 1), b % (kMaxOrdinarySide + 1));
+    }
+}
+
+MessageWParam TakeCharacter(EventStream* in) {
+    switch (TakeByte(in) % 5) {
+        case 0:
+            return 27;
+        case 1:
+            return 66;
+        case 2:
+            return 98;
+        case 3:
+            return TakeByte(in);
+        default:
+            return TakeWord(in);
+    }
+}
+
+void RunEvent(EventStream* in, int depth);
+
+// The error box of a failed paint runs its own message loop: the window's
+// input is handled before that paint reaches its selection check, and
+// nothing was drawn.
+void PaintThroughErrorBox(EventStream* in, int depth) {
+    Point corner = TakePoint(in);
+    Point far = TakePoint(in);
+    Rect area{corner.x, corner.y, far.x, far.y};
+    UpdateScales(fakeWindow.width);
+    int nested = TakeByte(in) % (kMaxNestedEvents + 1);
+    for (int i = 0; i < nested && depth == 0; ++i) {
+        RunEvent(in, depth + 1);
+    }
+    AbandonSelectionUnderPaint(FakeHandle(), area);
+}
+
+void RunEvent(EventStream* in, int depth) {
+    std::uint8_t kind = TakeByte(in);
+    switch (kind % 9) {
+        case 0: {
+            Point p = TakePoint(in);
+            MessageWParam held = (TakeByte(in) & 1) ? kLeftButtonHeld : 0;
+            OnMouseMove(FakeHandle(), held, PackPosition(p));
+            break;
+        }
+        case 1:
+            OnLeftButtonDown(FakeHandle(), kLeftButtonHeld, PackPosition(TakePoint(in)));
+            break;
+        case 2:
+            OnLeftButtonUp(FakeHandle(), 0, PackPosition(TakePoint(in)));
+            break;
+        case 3:
+            OnRightButtonDown(FakeHandle(), 0x0002, PackPosition(TakePoint(in)));
+            break;
+        case 4:
+            OnChar(FakeHandle(), TakeCharacter(in), 1);
+            break;
+        case 5: {
+            Point corner = TakePoint(in);
+            Point far = TakePoint(in);
+            Paint(Rect{corner.x, corner.y, far.x, far.y});
+            break;
+        }
+        case 6:
+            ResizeFromStream(in);
+            break;
+        case 7:
+            PaintPending();
+            break;
+        default:
+            PaintThroughErrorBox(in, depth);
+            break;
+    }
+    if (fakeWindow.pendingPaints.size() > kMaxPendingPaints) {
+        PaintPending();
+    }
+    CheckInvariants();
+}
+
+void ResetProcessState() {
+    reLeft = -2.0;
+    imOffset = 1.3;
+    reSpan = 3.0;
+    historyCount = 0;
+    pixelsPerUnitX = 0.0;
+    pixelsPerUnitY = 0.0;
+    interactionState = Idle;
+    selectionRect = Rect{0, 0, 0, 0};
+    overlayDrawn = false;
+    overlayRect = Rect{0, 0, 0, 0};
+    dragAnchor = Point{0, 0};
+    moveReference = Point{0, 0};
+    ResetFakeWindow(200, 150);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ResetProcessState();
+    Paint(Rect{0, 0, fakeWindow.width, fakeWindow.height});  // the first paint at start-up
+    EventStream in{data, size, 0};
+    while (in.position < in.size) {
+        RunEvent(&in, 0);
+    }
+    PaintPending();
+    CheckInvariants();
+    return 0;
+}
