@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ python3
     libgtest-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix
     wine wine64
     xvfb xdotool x11-apps

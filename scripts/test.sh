@@ -6,10 +6,12 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
-cmake --preset native
-cmake --build --preset native -j "$jobs"
-cmake --preset windows
-cmake --build --preset windows -j "$jobs"
+for preset in native native-asan fuzz windows; do
+    cmake --preset "$preset"
+    cmake --build --preset "$preset" -j "$jobs"
+done
 
 ctest --preset native -j "$jobs"
+ctest --preset native-asan -j "$jobs"
+ctest --preset fuzz
 ctest --preset windows -j "$jobs"
