@@ -26,6 +26,29 @@ void EnsureEdgeRoom(std::vector<std::uint32_t>* edge, std::int32_t pixels) {
 
 Rect overlayRect = {0, 0, 0, 0};
 
+namespace {
+
+// Writes the saved edges back, except where they lie inside *skip.
+void RestoreEdges(ScreenContext screen, const Rect* skip) {
+    auto restore = [screen, skip](std::int32_t x, std::int32_t y, std::uint32_t colour) {
+        if (skip == nullptr || !IsPointInRect(*skip, Point{x, y})) {
+            WriteScreenPixel(screen, x, y, colour);
+        }
+    };
+    std::size_t k = 0;
+    for (std::int32_t x = overlayRect.left; x < overlayRect.right; ++x, ++k) {
+        restore(x, overlayRect.top, topEdge[k]);
+        restore(x, overlayRect.bottom - 1, bottomEdge[k]);
+    }
+    k = 0;
+    for (std::int32_t y = overlayRect.top; y < overlayRect.bottom; ++y, ++k) {
+        restore(overlayRect.left, y, leftEdge[k]);
+        restore(overlayRect.right - 1, y, rightEdge[k]);
+    }
+}
+
+}  // namespace
+
 void DrawSelectionOverlay(WindowHandle window) {
     ScreenContext screen = AcquireScreen(window);
     Rect client = QueryClientRect(window);
@@ -60,47 +83,21 @@ void EraseSelectionOverlay(WindowHandle window) {
         return;
     }
     ScreenContext screen = AcquireScreen(window);
-    std::size_t k = 0;
-    for (std::int32_t x = overlayRect.left; x < overlayRect.right; ++x, ++k) {
-        WriteScreenPixel(screen, x, overlayRect.top, topEdge[k]);
-        WriteScreenPixel(screen, x, overlayRect.bottom - 1, bottomEdge[k]);
-    }
-    k = 0;
-    for (std::int32_t y = overlayRect.top; y < overlayRect.bottom; ++y, ++k) {
-        WriteScreenPixel(screen, overlayRect.left, y, leftEdge[k]);
-        WriteScreenPixel(screen, overlayRect.right - 1, y, rightEdge[k]);
-    }
+    RestoreEdges(screen, nullptr);
     overlayDrawn = false;
     ReleaseScreen(window, screen);
 }
 
 void RefreshOverlayUnderPaint(WindowHandle window, const Rect& paintRect) {
-    Rect painted;
-    if (interactionState != Dragging || !overlayDrawn ||
-        !IntersectRects(&painted, paintRect, overlayRect)) {
+    if (interactionState != Dragging || !overlayDrawn) {
         return;
     }
+    // Where the paint did not reach, the outline still shows: put the saved
+    // pixels back there, and the whole outline is gone. Then draw it afresh,
+    // saving the new background against the client as it is now.
     ScreenContext screen = AcquireScreen(window);
-    const std::int32_t lastRow = overlayRect.bottom - 1;
-    const std::int32_t lastColumn = overlayRect.right - 1;
-    std::size_t k = 0;
-    for (std::int32_t x = overlayRect.left; x < overlayRect.right; ++x, ++k) {
-        if (IsPointInRect(paintRect, Point{x, overlayRect.top})) {
-            topEdge[k] = ReadScreenPixel(screen, x, overlayRect.top);
-        }
-        if (IsPointInRect(paintRect, Point{x, lastRow})) {
-            bottomEdge[k] = ReadScreenPixel(screen, x, lastRow);
-        }
-    }
-    k = 0;
-    for (std::int32_t y = overlayRect.top; y < overlayRect.bottom; ++y, ++k) {
-        if (IsPointInRect(paintRect, Point{overlayRect.left, y})) {
-            leftEdge[k] = ReadScreenPixel(screen, overlayRect.left, y);
-        }
-        if (IsPointInRect(paintRect, Point{lastColumn, y})) {
-            rightEdge[k] = ReadScreenPixel(screen, lastColumn, y);
-        }
-    }
-    DrawWhiteOutline(screen, selectionRect);
+    RestoreEdges(screen, &paintRect);
+    overlayDrawn = false;
     ReleaseScreen(window, screen);
+    DrawSelectionOverlay(window);
 }

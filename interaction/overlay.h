@@ -20,8 +20,8 @@ void DrawSelectionOverlay(WindowHandle window);
 void EraseSelectionOverlay(WindowHandle window);
 
 // Run by the paint handler after it drew paintRect while a drag's outline is
-// shown: the fresh picture there is the background now, so the saved edges
-// under paintRect are read again and the outline is drawn over them once more.
-// Without this, the next erase would put back pixels saved before the paint,
-// such as an old outline that was waiting for that very paint.
+// shown: the fresh picture there is the background now, so the outline is
+// taken off what the paint did not cover and drawn afresh over the new
+// picture. Without this, the next erase would put back pixels saved before the
+// paint, such as an old outline that was waiting for that very paint.
 void RefreshOverlayUnderPaint(WindowHandle window, const Rect& paintRect);

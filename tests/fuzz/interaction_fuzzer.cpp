@@ -167,7 +167,26 @@ void PaintThroughErrorBox(EventStream* in, int depth) {
     AbandonSelectionUnderPaint(FakeHandle(), area);
 }
 
+// Set MANDELBROT_FUZZ_TRACE to see the events of a failing input.
+bool IsTracing() {
+    static const bool tracing = std::getenv("MANDELBROT_FUZZ_TRACE") != nullptr;
+    return tracing;
+}
+
+void TraceEvent(const char* what) {
+    if (IsTracing()) {
+        std::fprintf(stderr, "%-12s state %d drawn %d sel {%d,%d,%d,%d} client %dx%d pending %zu\n",
+                     what, static_cast<int>(interactionState), static_cast<int>(overlayDrawn),
+                     selectionRect.left, selectionRect.top, selectionRect.right,
+                     selectionRect.bottom, fakeWindow.width, fakeWindow.height,
+                     fakeWindow.pendingPaints.size());
+    }
+}
+
 void RunEvent(EventStream* in, int depth) {
+    static const char* const kEventNames[] = {"move",       "left down", "left up",
+                                              "right down", "char",      "paint",
+                                              "resize",     "paint all", "error paint"};
     std::uint8_t kind = TakeByte(in);
     switch (kind % 9) {
         case 0: {
@@ -207,6 +226,7 @@ void RunEvent(EventStream* in, int depth) {
     if (fakeWindow.pendingPaints.size() > kMaxPendingPaints) {
         PaintPending();
     }
+    TraceEvent(kEventNames[kind % 9]);
     CheckInvariants();
 }
 
