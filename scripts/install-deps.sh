@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     g++-mingw-w64-x86-64-posix
     wine wine64
+    libsdl2-dev
     xvfb xdotool x11-apps
 )
 
