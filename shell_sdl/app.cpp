@@ -330,8 +330,8 @@ int main(int /*argc*/, char* /*argv*/[]) {
     if (SDL_GetWindowSurface(mainWindow) == nullptr) {
         std::fprintf(stderr, "mandelbrot: cannot draw on the window: %s\n", SDL_GetError());
     } else {
-        OnPaint(mainWindow);  // the first paint, before the loop
-        PresentChanges(mainWindow);
+        // The first paint is the loop's first step, once the window's own
+        // first events (its mapping and exposure) have joined this invalidation.
         exitCode = RunEventLoop();
     }
 

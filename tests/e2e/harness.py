@@ -227,6 +227,12 @@ class Viewer:
                                             stdout=subprocess.DEVNULL, stderr=self.stderr)
             try:
                 self.window = self._find_window()
+                if SHELL == "sdl":
+                    # SDL sets its new X window up for a moment after mapping it;
+                    # a resize from outside within that time was seen to leave
+                    # the server's copy of the picture offset with no expose to
+                    # repair it. The first full picture marks the end of set-up.
+                    self.wait_for(reference(*self.size()))
                 return
             except RuntimeError as error:
                 self.stderr.seek(0)
@@ -248,6 +254,11 @@ class Viewer:
                                    f"showed: {self.stderr.read().decode(errors='replace').strip()}")
             time.sleep(0.03)
         raise RuntimeError("the window never appeared")
+
+    def size(self):
+        geometry = self.display.run("xdotool", "getwindowgeometry", "--shell", self.window).stdout
+        fields = dict(line.split("=") for line in geometry.split())
+        return int(fields["WIDTH"]), int(fields["HEIGHT"])
 
     def xdotool(self, *args):
         self.display.run("xdotool", *[str(a) for a in args])
@@ -311,6 +322,13 @@ class Viewer:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait(timeout=10)
+            # A busy X server may keep a killed program's window mapped for a
+            # while; the next program's search must not find it instead.
+            end = time.monotonic() + DEADLINE
+            while time.monotonic() < end and getattr(self, "window", None) in self.display.run(
+                    "xdotool", "search", "--onlyvisible", "--name", "^Mandelbrot set$",
+                    check=False).stdout.split():
+                time.sleep(0.03)
         self.stderr.close()
 
 
