@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Windows program and starts it under Wine
-# on the current X display.
+# Installs what is missing, builds the Linux program and starts it on the
+# current X display (scripts/run-windows.sh starts the Windows one under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ -z "${DISPLAY:-}" ]; then
-    echo "run: no X display (DISPLAY is not set); start the viewer from a desktop session" >&2
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); start the viewer from a desktop session" >&2
     exit 1
 fi
 
 scripts/install-deps.sh
-if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-    echo "run: cannot open the X display '$DISPLAY'" >&2
-    exit 1
-fi
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)"
-exec scripts/wine-run.sh build/windows/shell/mandelbrot.exe
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)" --target mandelbrot
+exec build/native/shell_sdl/mandelbrot

@@ -52,6 +52,13 @@ class SelectionTest(ViewerTestCase):
         moved = (FITTED[0] + dx, FITTED[1] + dy, FITTED[2] + dx, FITTED[3] + dy)
         self.viewer.wait_for(self.start.with_outline(*moved))
 
+    def test_drag_released_outside_the_window_still_selects(self):
+        # The mouse is captured while dragging: the moves and the release
+        # beyond the right and bottom edges still reach the program. 150 x 140
+        # fits to 166 x 125, outlined only where it lies inside the client.
+        self.viewer.drag((700, 500), (850, 640))
+        self.viewer.wait_for(self.start.with_outline(700, 500, 866, 625))
+
     def test_small_drag_is_discarded(self):
         self.viewer.drag((400, 300), (405, 340))
         # Events are handled in order: once the next selection shows, the small

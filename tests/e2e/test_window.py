@@ -61,11 +61,11 @@ class PartialRepaintTest(ViewerTestCase):
 
 
 class CloseTest(ViewerTestCase):
-    def test_alt_f4_exits_with_code_zero(self):
+    def test_closing_exits_with_code_zero(self):
         viewer = self.start_viewer(320, 240)
         viewer.wait_for(reference(320, 240))
         viewer.move(100, 100)
-        self.assertEqual(viewer.close_with_alt_f4(), 0)
+        self.assertEqual(viewer.close(), 0)
 
 
 if __name__ == "__main__":

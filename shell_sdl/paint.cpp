@@ -1,0 +1,211 @@
+#include "shell_sdl/paint.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include "core/render.h"
+#include "core/view.h"
+#include "interaction/selection_state.h"
+#include "shell_sdl/app.h"
+
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFFFF;
+constexpr std::uint32_t kTextColour = 0xFF000000;
+
+// The placeholder shown while a paint renders. SDL draws no text, so it comes
+// from a small built-in font of just these letters: 5 x 9 cells (two rows of
+// ascender, five of x-height, two of descender), drawn at twice the size.
+const char kPlaceholderText[] = "mandelbrot program";
+constexpr std::int32_t kGlyphWidth = 5;
+constexpr std::int32_t kGlyphHeight = 9;
+constexpr std::int32_t kGlyphScale = 2;
+constexpr std::int32_t kGlyphAdvance = (kGlyphWidth + 1) * kGlyphScale;
+const char kGlyphLetters[] = "mandelbrotpg";
+const char* const kGlyphRows[][kGlyphHeight] = {
+    {".....", ".....", "11.1.", "1.1.1", "1.1.1", "1.1.1", "1.1.1", ".....", "....."},  // m
+    {".....", ".....", ".111.", "....1", ".1111", "1...1", ".1111", ".....", "....."},  // a
+    {".....", ".....", "1.11.", "11..1", "1...1", "1...1", "1...1", ".....", "....."},  // n
+    {"....1", "....1", ".1111", "1...1", "1...1", "1...1", ".1111", ".....", "....."},  // d
+    {".....", ".....", ".111.", "1...1", "11111", "1....", ".111.", ".....", "....."},  // e
+    {".11..", "..1..", "..1..", "..1..", "..1..", "..1..", ".111.", ".....", "....."},  // l
+    {"1....", "1....", "1111.", "1...1", "1...1", "1...1", "1111.", ".....", "....."},  // b
+    {".....", ".....", "1.11.", "11..1", "1....", "1....", "1....", ".....", "....."},  // r
+    {".....", ".....", ".111.", "1...1", "1...1", "1...1", ".111.", ".....", "....."},  // o
+    {".....", ".1...", "1111.", ".1...", ".1...", ".1..1", "..11.", ".....", "....."},  // t
+    {".....", ".....", "1111.", "1...1", "1...1", "1...1", "1111.", "1....", "1...."},  // p
+    {".....", ".....", ".1111", "1...1", "1...1", "1...1", ".1111", "....1", ".111."},  // g
+};
+
+Rect dirtyRect = {0, 0, 0, 0};
+Rect changedRect = {0, 0, 0, 0};
+
+Rect ClientRect() {
+    return Rect{0, 0, clientWidth, clientHeight};
+}
+
+// The bounding rectangle of both; an empty rectangle adds nothing.
+void UniteInto(Rect* total, const Rect& area) {
+    if (IsRectEmpty(area)) {
+        return;
+    }
+    if (IsRectEmpty(*total)) {
+        *total = area;
+        return;
+    }
+    total->left = std::min(total->left, area.left);
+    total->top = std::min(total->top, area.top);
+    total->right = std::max(total->right, area.right);
+    total->bottom = std::max(total->bottom, area.bottom);
+}
+
+void FillWhite(const Rect& area) {
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        std::uint32_t* row = &clientPixels[static_cast<std::size_t>(y) * clientWidth];
+        std::fill(row + area.left, row + area.right, kWhite);
+    }
+}
+
+const char* const* FindGlyph(char letter) {
+    const char* found = std::strchr(kGlyphLetters, letter);
+    if (letter == '\0' || found == nullptr) {
+        return nullptr;
+    }
+    return kGlyphRows[found - kGlyphLetters];
+}
+
+// Centred in the client like a single-line, centred text, clipped to area.
+void DrawPlaceholder(const Rect& area) {
+    const auto length = static_cast<std::int32_t>(sizeof(kPlaceholderText) - 1);
+    const std::int32_t left = (clientWidth - length * kGlyphAdvance) / 2;
+    const std::int32_t top = (clientHeight - kGlyphHeight * kGlyphScale) / 2;
+    for (std::int32_t i = 0; i < length; ++i) {
+        const char* const* glyph = FindGlyph(kPlaceholderText[i]);
+        if (glyph == nullptr) {
+            continue;
+        }
+        for (std::int32_t row = 0; row < kGlyphHeight * kGlyphScale; ++row) {
+            for (std::int32_t column = 0; column < kGlyphWidth * kGlyphScale; ++column) {
+                if (glyph[row / kGlyphScale][column / kGlyphScale] != '1') {
+                    continue;
+                }
+                Point p{left + i * kGlyphAdvance + column, top + row};
+                if (IsPointInRect(area, p)) {
+                    clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
+                }
+            }
+        }
+    }
+}
+
+// Renders area into its place in the client surface; nothing is drawn when
+// the pixels cannot be held.
+void PresentRegion(const Rect& area) {
+    const std::int32_t width = area.right - area.left;
+    PixelBuffer pixels;
+    try {
+        pixels.resize(static_cast<std::size_t>(PixelCount(area)));
+    } catch (const std::bad_alloc&) {
+        return;
+    } catch (const std::length_error&) {
+        return;
+    }
+    RenderRegion(area, pixels.data());
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        std::memcpy(&clientPixels[static_cast<std::size_t>(y) * clientWidth + area.left],
+                    &pixels[static_cast<std::size_t>(y - area.top) * width],
+                    static_cast<std::size_t>(width) * sizeof(pixels[0]));
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> clientPixels;
+std::int32_t clientWidth = 0;
+std::int32_t clientHeight = 0;
+
+void ResizeClientSurface(SDL_Window* window) {
+    // The window surface has the drawable's real pixels, which is what the
+    // client is made of (no stretching on high-density screens).
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr) {
+        SDL_GetWindowSizeInPixels(window, &clientWidth, &clientHeight);
+    } else {
+        clientWidth = surface->w;
+        clientHeight = surface->h;
+    }
+    clientWidth = std::max(clientWidth, 0);
+    clientHeight = std::max(clientHeight, 0);
+    clientPixels.assign(static_cast<std::size_t>(clientWidth) * clientHeight, kWhite);
+    dirtyRect = Rect{0, 0, 0, 0};
+    changedRect = Rect{0, 0, 0, 0};
+    InvalidateArea(nullptr);
+}
+
+void InvalidateArea(const Rect* area) {
+    Rect visible;
+    if (IntersectRects(&visible, area == nullptr ? ClientRect() : *area, ClientRect())) {
+        UniteInto(&dirtyRect, visible);
+    }
+}
+
+bool IsPaintPending() {
+    return !IsRectEmpty(dirtyRect);
+}
+
+void OnPaint(SDL_Window* window) {
+    const Rect paint = dirtyRect;
+    dirtyRect = Rect{0, 0, 0, 0};
+    if (IsRectEmpty(paint)) {
+        return;
+    }
+    UpdateScales(clientWidth);
+
+    ShowCursorNow(kWaitCursor);
+    FillWhite(paint);
+    DrawPlaceholder(paint);
+    // The erased area and the placeholder stay in view while the picture renders.
+    MarkChanged(paint);
+    PresentChanges(window);
+
+    PresentRegion(paint);
+    MarkChanged(paint);
+    AbandonSelectionUnderPaint(window, paint);
+
+    ShowCursorNow(kArrowCursor);
+}
+
+void MarkChanged(const Rect& area) {
+    UniteInto(&changedRect, area);
+}
+
+void PresentChanges(SDL_Window* window) {
+    const Rect area = changedRect;
+    changedRect = Rect{0, 0, 0, 0};
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr) {
+        return;
+    }
+    // A resize not yet handled may have changed the surface: copy only what both hold.
+    Rect copy;
+    if (!IntersectRects(
+            &copy, area,
+            Rect{0, 0, std::min(clientWidth, surface->w), std::min(clientHeight, surface->h)})) {
+        return;
+    }
+    const int width = copy.right - copy.left;
+    const int height = copy.bottom - copy.top;
+    const std::uint32_t* source =
+        &clientPixels[static_cast<std::size_t>(copy.top) * clientWidth + copy.left];
+    auto* target = static_cast<std::uint8_t*>(surface->pixels) +
+                   static_cast<std::size_t>(copy.top) * surface->pitch +
+                   static_cast<std::size_t>(copy.left) * surface->format->BytesPerPixel;
+    // Usually XRGB8888 on X11, a straight copy; any other format is converted.
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, source,
+                      clientWidth * static_cast<int>(sizeof(std::uint32_t)),
+                      surface->format->format, target, surface->pitch);
+    SDL_Rect updated = {copy.left, copy.top, width, height};
+    SDL_UpdateWindowSurfaceRects(window, &updated, 1);
+}

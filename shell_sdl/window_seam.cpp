@@ -1,0 +1,92 @@
+// The interaction's window operations, on the client surface and SDL.
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "interaction/window_seam.h"
+#include "shell_sdl/app.h"
+#include "shell_sdl/paint.h"
+
+namespace {
+
+constexpr std::uint32_t kInvalidColour = 0xFFFFFFFF;  // what GetPixel gives off the client
+constexpr std::uint32_t kOpaque = 0xFF000000;
+
+// The surface holds 0xAARRGGBB, the seam speaks 0x00BBGGRR: swap red and blue.
+std::uint32_t SwapRedAndBlue(std::uint32_t colour) {
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+
+bool IsInClient(std::int32_t x, std::int32_t y) {
+    return x >= 0 && y >= 0 && x < clientWidth && y < clientHeight;
+}
+
+// Clipped to the client first, so a selection moved far away costs nothing.
+void WhitenRow(std::int32_t y, std::int32_t left, std::int32_t right) {
+    for (std::int32_t x = std::max(left, 0); x < std::min(right, clientWidth); ++x) {
+        WriteScreenPixel(nullptr, x, y, 0x00FFFFFF);
+    }
+}
+
+void WhitenColumn(std::int32_t x, std::int32_t top, std::int32_t bottom) {
+    for (std::int32_t y = std::max(top, 0); y < std::min(bottom, clientHeight); ++y) {
+        WriteScreenPixel(nullptr, x, y, 0x00FFFFFF);
+    }
+}
+
+}  // namespace
+
+Rect QueryClientRect(WindowHandle /*window*/) {
+    return Rect{0, 0, clientWidth, clientHeight};
+}
+
+// There is one surface, so the context carries nothing; every change is
+// presented when the event that made it has been handled.
+ScreenContext AcquireScreen(WindowHandle window) {
+    return window;
+}
+
+void ReleaseScreen(WindowHandle /*window*/, ScreenContext /*screen*/) {}
+
+std::uint32_t ReadScreenPixel(ScreenContext /*screen*/, std::int32_t x, std::int32_t y) {
+    if (!IsInClient(x, y)) {
+        return kInvalidColour;
+    }
+    return SwapRedAndBlue(clientPixels[static_cast<std::size_t>(y) * clientWidth + x]);
+}
+
+void WriteScreenPixel(ScreenContext /*screen*/, std::int32_t x, std::int32_t y,
+                      std::uint32_t colour) {
+    if (!IsInClient(x, y)) {
+        return;
+    }
+    clientPixels[static_cast<std::size_t>(y) * clientWidth + x] = kOpaque | SwapRedAndBlue(colour);
+    MarkChanged(Rect{x, y, x + 1, y + 1});
+}
+
+void DrawWhiteOutline(ScreenContext /*screen*/, const Rect& r) {
+    if (IsRectEmpty(r)) {
+        return;
+    }
+    WhitenRow(r.top, r.left, r.right);
+    WhitenRow(r.bottom - 1, r.left, r.right);
+    WhitenColumn(r.left, r.top, r.bottom);
+    WhitenColumn(r.right - 1, r.top, r.bottom);
+}
+
+void InvalidateClient(WindowHandle /*window*/, const Rect* area) {
+    InvalidateArea(area);
+}
+
+void CaptureMouse(WindowHandle /*window*/) {
+    mouseCaptured = SDL_CaptureMouse(SDL_TRUE) == 0;
+}
+
+void ReleaseMouseCapture() {
+    SDL_CaptureMouse(SDL_FALSE);
+    mouseCaptured = false;
+}
+
+void ShowSelectionCursor() {
+    RequestCursor(kUpArrowCursor);
+}
