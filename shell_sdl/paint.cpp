@@ -7,6 +7,7 @@
 
 #include "core/render.h"
 #include "core/view.h"
+#include "interaction/overlay.h"
 #include "interaction/selection_state.h"
 #include "shell_sdl/app.h"
 
@@ -100,17 +101,17 @@ void DrawPlaceholder(const Rect& area) {
     }
 }
 
-// Renders area into its place in the client surface; nothing is drawn when
-// the pixels cannot be held.
-void PresentRegion(const Rect& area) {
+// Renders area into its place in the client surface; nothing is drawn (and
+// false returned) when the pixels cannot be held.
+bool PresentRegion(const Rect& area) {
     const std::int32_t width = area.right - area.left;
     PixelBuffer pixels;
     try {
         pixels.resize(static_cast<std::size_t>(PixelCount(area)));
     } catch (const std::bad_alloc&) {
-        return;
+        return false;
     } catch (const std::length_error&) {
-        return;
+        return false;
     }
     RenderRegion(area, pixels.data());
     for (std::int32_t y = area.top; y < area.bottom; ++y) {
@@ -118,6 +119,7 @@ void PresentRegion(const Rect& area) {
                     &pixels[static_cast<std::size_t>(y - area.top) * width],
                     static_cast<std::size_t>(width) * sizeof(pixels[0]));
     }
+    return true;
 }
 
 }  // namespace
@@ -170,8 +172,11 @@ void OnPaint(SDL_Window* window) {
     MarkChanged(paint);
     PresentChanges(window);
 
-    PresentRegion(paint);
+    bool drawn = PresentRegion(paint);
     MarkChanged(paint);
+    if (drawn) {
+        RefreshOverlayUnderPaint(window, paint);
+    }
     AbandonSelectionUnderPaint(window, paint);
 
     ShowCursorNow(kArrowCursor);

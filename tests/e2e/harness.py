@@ -174,6 +174,18 @@ def program_command():
     raise RuntimeError(f"MANDELBROT_SHELL must be wine or sdl, not {SHELL!r}")
 
 
+def restart_wineserver():
+    """Wine keeps the desktop's size in its server for as long as the server
+    lives, and limits windows to it: a test on a larger screen must start with
+    a fresh server. No-op for the SDL program."""
+    if SHELL != "wine":
+        return
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", os.path.join(HERE, "..", "..", "build", "wineprefix"))
+    subprocess.run(["wineserver", "-k"], env=env, capture_output=True, timeout=30)
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=30)
+
+
 def send_delete_window(display_name, window):
     """Asks a window to close the way a window manager does: a WM_DELETE_WINDOW
     client message (without a window manager nothing else sends one)."""

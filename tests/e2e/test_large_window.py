@@ -2,7 +2,7 @@
 moved and erased without leaving a trace."""
 import unittest
 
-from harness import Display, ViewerTestCase, reference
+from harness import Display, ViewerTestCase, reference, restart_wineserver
 
 WIDTH, HEIGHT = 2500, 2200
 
@@ -13,6 +13,7 @@ class LargeWindowTest(ViewerTestCase):
         super().setUpClass()
         cls.display.close()
         cls.display = Display(2600, 2300)
+        restart_wineserver()
 
     def test_huge_selection_draws_moves_and_erases_exactly(self):
         viewer = self.start_viewer(WIDTH, HEIGHT)
