@@ -1,0 +1,47 @@
+// Two points per instruction with SSE2, which every x86-64 processor has.
+#include "core/point_grid.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+
+#include <emmintrin.h>
+
+namespace {
+
+struct Sse2 {
+    using Vec = __m128d;
+    using Mask = __m128d;
+    static constexpr int kLanes = 2;
+
+    static Vec Load(const double* p) { return _mm_loadu_pd(p); }
+    static void Store(double* p, Vec v) { _mm_storeu_pd(p, v); }
+    static Vec Set1(double x) { return _mm_set1_pd(x); }
+    static Vec Add(Vec a, Vec b) { return _mm_add_pd(a, b); }
+    static Vec Sub(Vec a, Vec b) { return _mm_sub_pd(a, b); }
+    static Vec Mul(Vec a, Vec b) { return _mm_mul_pd(a, b); }
+    static Vec Max(Vec a, Vec b) { return _mm_max_pd(a, b); }
+    // The negated test, so a NaN counts as escaped just as in EscapeIndex.
+    static Mask NotBelow(Vec a, Vec b) { return _mm_cmpnlt_pd(a, b); }
+    static Mask SameZ(Vec zx, Vec px, Vec zy, Vec py) {
+        return _mm_and_pd(_mm_cmpeq_pd(zx, px), _mm_cmpeq_pd(zy, py));
+    }
+    static Mask Or(Mask a, Mask b) { return _mm_or_pd(a, b); }
+    static bool Any(Mask m) { return _mm_movemask_pd(m) != 0; }
+    static unsigned Bits(Mask m) { return static_cast<unsigned>(_mm_movemask_pd(m)); }
+    static Vec InsertLane(Vec v, int lane, double x) {
+        return lane == 0 ? _mm_move_sd(v, _mm_set_sd(x)) : _mm_unpacklo_pd(v, _mm_set_sd(x));
+    }
+    static Vec ClearLanes(Vec v, unsigned lanes) {
+        __m128i keep = _mm_set_epi64x((lanes & 2u) != 0 ? 0 : -1, (lanes & 1u) != 0 ? 0 : -1);
+        return _mm_and_pd(v, _mm_castsi128_pd(keep));
+    }
+};
+
+}  // namespace
+
+#include "core/grid_kernel_body.h"
+
+void RenderGridSse2(const PointGrid& grid, std::uint32_t* out) {
+    RenderGridWith<Sse2, 4>(grid, out);
+}
+
+#endif
