@@ -16,6 +16,9 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
 
 #include "core/cycle_policy.h"
 #include "core/escape.h"
@@ -36,6 +39,17 @@ constexpr std::uint32_t kOpaque = 0x01000000u;  // subtracting it wraps alpha to
 
 inline bool IsFinite(double v) {
     return v - v == 0.0;
+}
+
+// The lowest set bit of a non-zero lane mask.
+inline int LowestLane(unsigned bits) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long index;
+    _BitScanForward(&index, bits);
+    return static_cast<int>(index);
+#else
+    return __builtin_ctz(bits);
+#endif
 }
 
 // A checkpoint no orbit can match: NaN compares unequal to everything.
@@ -191,73 +205,84 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             constexpr int base = v * kLanes;
-            unsigned due = 0;
+            unsigned finished = Isa::Bits(Isa::NotBelow(sum[v], bound));
             if (deadlineDue) {
                 for (int i = 0; i < kLanes; ++i) {
-                    due |= static_cast<unsigned>(clock - run.start[base + i] >= kPassLimit) << i;
+                    finished |= static_cast<unsigned>(clock - run.start[base + i] >= kPassLimit)
+                                << i;
                 }
             }
             // Idle lanes (c = 0, z = 0, no checkpoint) can neither escape, come
             // due nor repeat, so only a fill needs to look for them.
-            unsigned finished = Isa::Bits(Isa::NotBelow(sum[v], bound)) | due;
+            if (fillIdle && queueOpen) {
+                for (int i = 0; i < kLanes; ++i) {
+                    finished |= static_cast<unsigned>(run.target[base + i] < 0) << i;
+                }
+            }
             unsigned cycled = 0;
             if constexpr (kCheckCycles) {
                 if (!fillIdle) {
                     cycled = Isa::Bits(Isa::SameZ(zx[v], px[v], zy[v], py[v])) & ~finished;
                 }
             }
-            unsigned refill = finished;
-            if (fillIdle && queueOpen) {
-                for (int i = 0; i < kLanes; ++i) {
-                    refill |= static_cast<unsigned>(run.target[base + i] < 0) << i;
-                }
-            }
-            if ((refill | cycled) == 0) {
+            if ((finished | cycled) == 0) {
                 return;
             }
             double sums[kLanes];
             Isa::Store(sums, sum[v]);
-            // z has come back to the checkpoint, so the squares repeat with
-            // period p from here on and never escape: skip whole periods,
-            // leaving the exact squares of the last pass to compute.
-            for (int i = 0; i < kLanes; ++i) {
-                if ((cycled >> i & 1u) == 0) {
-                    continue;
-                }
-                int lane = base + i;
-                std::int64_t passes = clock - run.start[lane];
-                std::int64_t period = clock - run.checkpointAt[lane];
-                passes = passes + (kPassLimit - passes) / period * period;
-                run.start[lane] = clock - passes;
-                run.tally.caught = run.tally.caught + 1;
-                if (passes == kPassLimit) {
-                    // This pass's squares are those of the last pass.
-                    refill |= 1u << i;
-                } else {
-                    if (run.start[lane] + kPassLimit < run.deadline) {
-                        run.deadline = run.start[lane] + kPassLimit;
-                    }
-                    px[v] = Isa::InsertLane(px[v], i, kNoCheckpoint);
-                }
-            }
-            for (int i = 0; i < kLanes; ++i) {
-                int lane = base + i;
-                if ((refill >> i & 1u) == 0 || run.target[lane] < 0) {
+            for (unsigned bits = finished; bits != 0; bits &= bits - 1) {
+                int lane = base + LowestLane(bits);
+                if (run.target[lane] < 0) {
                     continue;
                 }
                 std::int64_t passes = clock - run.start[lane];
                 PaletteIndex index = passes < kPassLimit
                                          ? static_cast<PaletteIndex>(kBandWidth * passes)
-                                         : InsideIndex(sums[i]);
+                                         : InsideIndex(sums[lane - base]);
                 out[run.target[lane]] = Palette[index] - kOpaque;
                 run.busyLanes = run.busyLanes - 1;
                 run.tally.finished = run.tally.finished + 1;
                 run.tally.inside = run.tally.inside + (passes >= kPassLimit);
             }
-            for (int i = 0; i < kLanes; ++i) {
-                if ((refill >> i & 1u) == 0) {
-                    continue;
+            if (cycled != 0) {
+                double x[kLanes];
+                double y[kLanes];
+                double re[kLanes];
+                double im[kLanes];
+                Isa::Store(x, zx[v]);
+                Isa::Store(y, zy[v]);
+                Isa::Store(re, cx[v]);
+                Isa::Store(im, cy[v]);
+                for (unsigned bits = cycled; bits != 0; bits &= bits - 1) {
+                    int i = LowestLane(bits);
+                    int lane = base + i;
+                    // z is back at the checkpoint taken `period` passes ago, so
+                    // from here on the squares repeat with that period and never
+                    // escape: the last pass's squares come a whole number of
+                    // periods plus `remaining` passes from now.
+                    std::int64_t passes = clock - run.start[lane];
+                    std::int64_t period = clock - run.checkpointAt[lane];
+                    std::int64_t remaining = (kPassLimit - passes) % period;
+                    double magnitude = sums[i];
+                    double zr = x[i];
+                    double zi = y[i];
+                    for (std::int64_t pass = 0; pass < remaining; ++pass) {
+                        double x2 = zr * zr;
+                        double y2 = zi * zi;
+                        zi = zi * (zr + zr) + im[i];
+                        zr = (x2 - y2) + re[i];
+                        magnitude = y2 + x2;
+                    }
+                    out[run.target[lane]] = Palette[InsideIndex(magnitude)] - kOpaque;
+                    run.busyLanes = run.busyLanes - 1;
+                    run.tally.finished = run.tally.finished + 1;
+                    run.tally.inside = run.tally.inside + 1;
+                    run.tally.caught = run.tally.caught + 1;
                 }
+            }
+            unsigned refill = finished | cycled;
+            for (unsigned bits = refill; bits != 0; bits &= bits - 1) {
+                int i = LowestLane(bits);
                 int lane = base + i;
                 double nextCx = 0.0;
                 double nextCy = 0.0;
