@@ -22,14 +22,29 @@ struct Avx512 {
     // The zero-masked form with every lane on is plain vmaxpd; the unmasked
     // intrinsic trips GCC 12's maybe-uninitialized warning inside its header.
     static Vec Max(Vec a, Vec b) { return _mm512_maskz_max_pd(static_cast<Mask>(0xFF), a, b); }
-    // The negated test, so a NaN counts as escaped just as in EscapeIndex.
-    static Mask NotBelow(Vec a, Vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_NLT_UQ); }
+    // Lanes of a still below the bound: the literal test, so NaN leaves.
+    static Mask KeepBelow(Mask a, Vec s, Vec bound) {
+        return _mm512_mask_cmp_pd_mask(a, s, bound, _CMP_LT_OQ);
+    }
+    static Mask AtLeast(Vec a, Vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
     static Mask SameZ(Vec zx, Vec px, Vec zy, Vec py) {
         return _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(zx, px, _CMP_EQ_OQ), zy, py, _CMP_EQ_OQ);
     }
-    static Mask Or(Mask a, Mask b) { return static_cast<Mask>(a | b); }
-    static bool Any(Mask m) { return m != 0; }
+    static Mask And(Mask a, Mask b) { return static_cast<Mask>(a & b); }
+    static Mask MaskFromBits(unsigned lanes) { return static_cast<Mask>(lanes); }
     static unsigned Bits(Mask m) { return m; }
+    static Vec Increment(Vec n, Mask a) { return _mm512_mask_add_pd(n, a, n, Set1(1.0)); }
+    static double HorizontalMax(Vec v) {
+        // Through memory: GCC 12's 512-to-256-bit extracts trip its own
+        // maybe-uninitialized warning, and this runs once per block only.
+        double lanes[kLanes];
+        Store(lanes, v);
+        double most = lanes[0];
+        for (double lane : lanes) {
+            most = lane > most ? lane : most;
+        }
+        return most;
+    }
     static Vec InsertLane(Vec v, int lane, double x) {
         return _mm512_mask_broadcastsd_pd(v, static_cast<Mask>(1u << lane), _mm_set_sd(x));
     }

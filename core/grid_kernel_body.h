@@ -31,10 +31,11 @@ constexpr std::int64_t kPassLimit = kMaxIterations;
 // Orbit checkpoints are refreshed this often, so cycles up to this long are
 // caught once the orbit has settled.
 constexpr std::int64_t kCheckpointInterval = 32;
-constexpr std::int64_t kCycleStride = 4;  // divides kCheckpointInterval
+// Passes between collections of finished lanes; orbits are compared with
+// their checkpoints at the same beat.
+constexpr std::int64_t kBlockPasses = 4;
 // The cycle-check decision is revisited after this many points.
 constexpr std::size_t kChunkPoints = 2048;
-constexpr std::int64_t kFarFuture = std::int64_t{1} << 62;
 constexpr std::int64_t kBandWidth = 128;        // palette entries per pass, as in EscapeIndex
 constexpr std::uint32_t kOpaque = 0x01000000u;  // subtracting it wraps alpha to 0xFF
 
@@ -84,25 +85,23 @@ struct GridRun {
     double zy[kLaneCount];
     double cx[kLaneCount];
     double cy[kLaneCount];
-    double px[kLaneCount];  // orbit checkpoint; NaN when there is none
+    double passes[kLaneCount];  // passes done, as EscapeIndex counts n
+    double px[kLaneCount];      // orbit checkpoint; NaN when there is none
     double py[kLaneCount];
-    std::int64_t start[kLaneCount];         // clock at the lane's refill
-    std::int64_t checkpointAt[kLaneCount];  // clock when px, py were taken
-    std::int64_t target[kLaneCount];        // index into out, or -1 for an idle lane
+    double checkpointPasses[kLaneCount];  // the lane's pass count when px, py were taken
+    std::int64_t target[kLaneCount];      // index into out, or -1 for an idle lane
     std::int64_t clock;
-    std::int64_t deadline;  // earliest clock at which some lane reaches the pass limit
     std::int64_t nextCheckpoint;
     std::size_t nextPoint;
     std::size_t column;
     std::size_t row;
     std::size_t pointCount;
-    std::int32_t busyLanes;
     CycleTally tally;
 };
 
 // Hands out the next grid point with a finite c. Others (never produced by a
 // sane view) go straight through EscapeIndex so the vector lanes only ever
-// see finite squares.
+// see finite values.
 template <int kLaneCount>
 inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint32_t* out,
                       double* cx, double* cy, std::int64_t* target) {
@@ -127,48 +126,62 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
     return false;
 }
 
-// Runs passes until the queue has handed out chunkEnd points (or is empty)
-// and every lane is idle. Returns whether any lane is still busy.
+// Runs blocks of passes until the queue has handed out chunkEnd points (or is
+// empty) and every lane is idle. Returns whether any lane is still busy.
+//
+// Within a block a lane that escapes stops counting passes (its z runs on,
+// unused), so finished lanes are collected once a block instead of after
+// every pass: far fewer interruptions for a few idle lane-passes. A block
+// never runs a lane past the pass limit.
 template <class Isa, int kVectors, bool kCheckCycles>
 bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std::uint32_t* out,
                std::size_t chunkEnd) {
     using Vec = typename Isa::Vec;
+    using Mask = typename Isa::Mask;
     constexpr int kLanes = Isa::kLanes;
-    constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
 
     Vec zx[kVectors];
     Vec zy[kVectors];
     Vec cx[kVectors];
     Vec cy[kVectors];
+    Vec passes[kVectors];
     Vec px[kVectors];
     Vec py[kVectors];
     Vec sum[kVectors];
+    Mask active[kVectors];
+    unsigned busy[kVectors];
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         zx[v] = Isa::Load(run.zx + v * kLanes);
         zy[v] = Isa::Load(run.zy + v * kLanes);
         cx[v] = Isa::Load(run.cx + v * kLanes);
         cy[v] = Isa::Load(run.cy + v * kLanes);
+        passes[v] = Isa::Load(run.passes + v * kLanes);
         if constexpr (kCheckCycles) {
             px[v] = Isa::Load(run.px + v * kLanes);
             py[v] = Isa::Load(run.py + v * kLanes);
         }
         sum[v] = Isa::Set1(0.0);
+        busy[v] = 0;
+        for (int i = 0; i < kLanes; ++i) {
+            busy[v] |= static_cast<unsigned>(run.target[v * kLanes + i] >= 0) << i;
+        }
+        active[v] = Isa::MaskFromBits(busy[v]);
     });
     const Vec bound = Isa::Set1(4.0);
+    const Vec limit = Isa::Set1(static_cast<double>(kPassLimit));
     const double kNoCheckpoint = NoCheckpoint();
 
     std::int64_t clock = run.clock;
     // Idle lanes are filled on entry, as if they had just finished.
     bool fillIdle = true;
+    std::int64_t mostPasses = 0;
     for (;;) {
-        std::int64_t nextStop = run.deadline;
-        if (kCheckCycles && run.nextCheckpoint < nextStop) {
-            nextStop = run.nextCheckpoint;
-        }
         if (!fillIdle) {
-            for (;;) {
+            std::int64_t steps = kPassLimit - mostPasses;
+            steps = steps < kBlockPasses ? steps : kBlockPasses;
+            for (std::int64_t step = 0; step < steps; ++step) {
                 Repeat<kVectors>([&](auto vi) {
                     constexpr int v = decltype(vi)::value;
                     Vec x2 = Isa::Mul(zx[v], zx[v]);
@@ -176,84 +189,64 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                     zy[v] = Isa::Add(Isa::Mul(zy[v], Isa::Add(zx[v], zx[v])), cy[v]);
                     zx[v] = Isa::Add(Isa::Sub(x2, y2), cx[v]);
                     sum[v] = Isa::Add(y2, x2);
+                    passes[v] = Isa::Increment(passes[v], active[v]);
+                    active[v] = Isa::KeepBelow(active[v], sum[v], bound);
                 });
-                // Busy lanes have finite squares, so the largest sum tells
-                // whether any lane escaped.
-                Vec largest = sum[0];
-                Repeat<kVectors>([&](auto vi) {
-                    constexpr int v = decltype(vi)::value;
-                    if constexpr (v > 0) {
-                        largest = Isa::Max(largest, sum[v]);
-                    }
-                });
-                clock = clock + 1;
-                if (Isa::Any(Isa::NotBelow(largest, bound)) || clock >= nextStop) {
-                    break;
-                }
+            }
+            clock = clock + steps;
+            mostPasses = mostPasses + steps;
+            bool event = mostPasses >= kPassLimit || (kCheckCycles && clock >= run.nextCheckpoint);
+            Repeat<kVectors>([&](auto vi) {
+                constexpr int v = decltype(vi)::value;
+                event = event || Isa::Bits(active[v]) != busy[v];
                 if constexpr (kCheckCycles) {
-                    // Comparing costs as much as a third of a pass, so only every
-                    // few passes; checkpoints fall on the same beat, so a cycle
-                    // is still seen within a few periods.
-                    if (clock % kCycleStride == 0) {
-                        auto same = Isa::SameZ(zx[0], px[0], zy[0], py[0]);
-                        Repeat<kVectors>([&](auto vi) {
-                            constexpr int v = decltype(vi)::value;
-                            if constexpr (v > 0) {
-                                same = Isa::Or(same, Isa::SameZ(zx[v], px[v], zy[v], py[v]));
-                            }
-                        });
-                        if (Isa::Any(same)) {
-                            break;
-                        }
-                    }
+                    event = event || Isa::Bits(Isa::And(
+                                         active[v], Isa::SameZ(zx[v], px[v], zy[v], py[v]))) != 0;
                 }
+            });
+            if (!event) {
+                continue;
             }
         }
 
-        bool deadlineDue = clock >= run.deadline;
-        bool checkpointDue = kCheckCycles && clock >= run.nextCheckpoint;
         bool queueOpen = run.nextPoint < run.pointCount;
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             constexpr int base = v * kLanes;
-            unsigned finished = Isa::Bits(Isa::NotBelow(sum[v], bound));
-            if (deadlineDue) {
-                for (int i = 0; i < kLanes; ++i) {
-                    finished |= static_cast<unsigned>(clock - run.start[base + i] >= kPassLimit)
-                                << i;
-                }
-            }
-            // Idle lanes (c = 0, z = 0, no checkpoint) can neither escape, come
-            // due nor repeat, so only a fill needs to look for them.
-            if (fillIdle && queueOpen) {
-                for (int i = 0; i < kLanes; ++i) {
-                    finished |= static_cast<unsigned>(run.target[base + i] < 0) << i;
-                }
-            }
+            unsigned running = Isa::Bits(active[v]);
+            unsigned escaped = busy[v] & ~running;
+            unsigned due = running & Isa::Bits(Isa::AtLeast(passes[v], limit));
             unsigned cycled = 0;
             if constexpr (kCheckCycles) {
+                // On entry a checkpoint may have just been taken: z equals it
+                // trivially then.
                 if (!fillIdle) {
-                    cycled = Isa::Bits(Isa::SameZ(zx[v], px[v], zy[v], py[v])) & ~finished;
+                    cycled =
+                        Isa::Bits(Isa::And(active[v], Isa::SameZ(zx[v], px[v], zy[v], py[v]))) &
+                        ~due;
                 }
             }
-            if ((finished | cycled) == 0) {
+            unsigned refill = escaped | due | cycled;
+            if (fillIdle && queueOpen) {
+                refill |= ~busy[v] & kAllLanes;
+            }
+            if (refill == 0) {
                 return;
             }
             double sums[kLanes];
+            double counts[kLanes];
             Isa::Store(sums, sum[v]);
-            for (unsigned bits = finished; bits != 0; bits &= bits - 1) {
-                int lane = base + LowestLane(bits);
-                if (run.target[lane] < 0) {
-                    continue;
-                }
-                std::int64_t passes = clock - run.start[lane];
-                PaletteIndex index = passes < kPassLimit
-                                         ? static_cast<PaletteIndex>(kBandWidth * passes)
-                                         : InsideIndex(sums[lane - base]);
-                out[run.target[lane]] = Palette[index] - kOpaque;
-                run.busyLanes = run.busyLanes - 1;
+            Isa::Store(counts, passes[v]);
+            for (unsigned bits = escaped | due; bits != 0; bits &= bits - 1) {
+                int i = LowestLane(bits);
+                std::int64_t n = static_cast<std::int64_t>(counts[i]);
+                // A lane only reaches the limit on a block's last pass, so sums
+                // holds that pass's squares.
+                PaletteIndex index = n < kPassLimit ? static_cast<PaletteIndex>(kBandWidth * n)
+                                                    : InsideIndex(sums[i]);
+                out[run.target[base + i]] = Palette[index] - kOpaque;
                 run.tally.finished = run.tally.finished + 1;
-                run.tally.inside = run.tally.inside + (passes >= kPassLimit);
+                run.tally.inside = run.tally.inside + (n >= kPassLimit);
             }
             if (cycled != 0) {
                 double x[kLanes];
@@ -266,14 +259,14 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 Isa::Store(im, cy[v]);
                 for (unsigned bits = cycled; bits != 0; bits &= bits - 1) {
                     int i = LowestLane(bits);
-                    int lane = base + i;
                     // z is back at the checkpoint taken `period` passes ago, so
                     // from here on the squares repeat with that period and never
                     // escape: the last pass's squares come a whole number of
                     // periods plus `remaining` passes from now.
-                    std::int64_t passes = clock - run.start[lane];
-                    std::int64_t period = clock - run.checkpointAt[lane];
-                    std::int64_t remaining = (kPassLimit - passes) % period;
+                    std::int64_t n = static_cast<std::int64_t>(counts[i]);
+                    std::int64_t period =
+                        n - static_cast<std::int64_t>(run.checkpointPasses[base + i]);
+                    std::int64_t remaining = (kPassLimit - n) % period;
                     double magnitude = sums[i];
                     double zr = x[i];
                     double zi = y[i];
@@ -284,72 +277,65 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                         zr = (x2 - y2) + re[i];
                         magnitude = y2 + x2;
                     }
-                    out[run.target[lane]] = Palette[InsideIndex(magnitude)] - kOpaque;
-                    run.busyLanes = run.busyLanes - 1;
+                    out[run.target[base + i]] = Palette[InsideIndex(magnitude)] - kOpaque;
                     run.tally.finished = run.tally.finished + 1;
                     run.tally.inside = run.tally.inside + 1;
                     run.tally.caught = run.tally.caught + 1;
                 }
             }
-            unsigned refill = finished | cycled;
             for (unsigned bits = refill; bits != 0; bits &= bits - 1) {
                 int i = LowestLane(bits);
                 int lane = base + i;
                 double nextCx = 0.0;
                 double nextCy = 0.0;
                 std::int64_t target = -1;
-                if (TakePoint(run, grid, out, &nextCx, &nextCy, &target)) {
-                    run.start[lane] = clock;
-                    run.busyLanes = run.busyLanes + 1;
-                    if (clock + kPassLimit < run.deadline) {
-                        run.deadline = clock + kPassLimit;
-                    }
-                } else {
-                    // c = 0 keeps an idle lane at z = 0, far from the bound.
-                    run.start[lane] = kFarFuture;
-                }
+                // c = 0 keeps an idle lane at z = 0, far from the bound.
+                bool taken = TakePoint(run, grid, out, &nextCx, &nextCy, &target);
+                busy[v] = taken ? busy[v] | 1u << i : busy[v] & ~(1u << i);
                 run.target[lane] = target;
                 cx[v] = Isa::InsertLane(cx[v], i, nextCx);
                 cy[v] = Isa::InsertLane(cy[v], i, nextCy);
                 if constexpr (kCheckCycles) {
                     // z0 = 0 is a point of the orbit like any other.
-                    double checkpoint = target >= 0 ? 0.0 : kNoCheckpoint;
+                    double checkpoint = taken ? 0.0 : kNoCheckpoint;
                     px[v] = Isa::InsertLane(px[v], i, checkpoint);
                     py[v] = Isa::InsertLane(py[v], i, checkpoint);
-                    run.checkpointAt[lane] = clock;
+                    run.checkpointPasses[lane] = 0.0;
                 }
             }
-            zx[v] = Isa::ClearLanes(zx[v], refill & kAllLanes);
-            zy[v] = Isa::ClearLanes(zy[v], refill & kAllLanes);
+            zx[v] = Isa::ClearLanes(zx[v], refill);
+            zy[v] = Isa::ClearLanes(zy[v], refill);
+            passes[v] = Isa::ClearLanes(passes[v], refill);
+            active[v] = Isa::MaskFromBits(busy[v]);
         });
         fillIdle = false;
 
-        if (checkpointDue) {
+        if (kCheckCycles && clock >= run.nextCheckpoint) {
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
                 px[v] = zx[v];
                 py[v] = zy[v];
-                for (int i = 0; i < kLanes; ++i) {
-                    if (run.target[v * kLanes + i] < 0) {
-                        px[v] = Isa::InsertLane(px[v], i, kNoCheckpoint);
-                    }
+                Isa::Store(run.checkpointPasses + v * kLanes, passes[v]);
+                for (unsigned bits = ~busy[v] & kAllLanes; bits != 0; bits &= bits - 1) {
+                    px[v] = Isa::InsertLane(px[v], LowestLane(bits), kNoCheckpoint);
                 }
             });
-            for (int lane = 0; lane < kLaneCount; ++lane) {
-                run.checkpointAt[lane] = clock;
-            }
-            run.nextCheckpoint = clock / kCycleStride * kCycleStride + kCheckpointInterval;
+            run.nextCheckpoint = clock + kCheckpointInterval;
         }
-        if (deadlineDue) {
-            run.deadline = kFarFuture;
-            for (int lane = 0; lane < kLaneCount; ++lane) {
-                if (run.start[lane] + kPassLimit < run.deadline) {
-                    run.deadline = run.start[lane] + kPassLimit;
-                }
+        Vec most = passes[0];
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            if constexpr (v > 0) {
+                most = Isa::Max(most, passes[v]);
             }
-        }
-        bool busy = run.busyLanes > 0;
-        if (!busy || run.nextPoint >= chunkEnd) {
+        });
+        mostPasses = static_cast<std::int64_t>(Isa::HorizontalMax(most));
+        bool anyBusy = false;
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            anyBusy = anyBusy || busy[v] != 0;
+        });
+        if (!anyBusy || run.nextPoint >= chunkEnd) {
             run.clock = clock;
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
@@ -357,12 +343,13 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 Isa::Store(run.zy + v * kLanes, zy[v]);
                 Isa::Store(run.cx + v * kLanes, cx[v]);
                 Isa::Store(run.cy + v * kLanes, cy[v]);
+                Isa::Store(run.passes + v * kLanes, passes[v]);
                 if constexpr (kCheckCycles) {
                     Isa::Store(run.px + v * kLanes, px[v]);
                     Isa::Store(run.py + v * kLanes, py[v]);
                 }
             });
-            return busy;
+            return anyBusy;
         }
     }
 }
@@ -379,18 +366,16 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
         run.cy[lane] = 0.0;
         run.px[lane] = NoCheckpoint();
         run.py[lane] = NoCheckpoint();
-        run.start[lane] = kFarFuture;
-        run.checkpointAt[lane] = 0;
+        run.passes[lane] = 0.0;
+        run.checkpointPasses[lane] = 0.0;
         run.target[lane] = -1;
     }
     run.clock = 0;
-    run.deadline = kFarFuture;
     run.nextCheckpoint = kCheckpointInterval;
     run.nextPoint = 0;
     run.column = 0;
     run.row = 0;
     run.pointCount = grid.columns * grid.rows;
-    run.busyLanes = 0;
     run.tally = CycleTally{0, 0, 0};
 
     bool checkCycles = DecideCycleChecks(run.tally);
@@ -411,7 +396,7 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
                 run.px[lane] = NoCheckpoint();
                 run.py[lane] = NoCheckpoint();
             }
-            run.nextCheckpoint = (run.clock / kCycleStride + 1) * kCycleStride;
+            run.nextCheckpoint = run.clock;
         }
         checkCycles = checkNext;
     }

@@ -19,21 +19,28 @@ struct Sse2 {
     static Vec Sub(Vec a, Vec b) { return _mm_sub_pd(a, b); }
     static Vec Mul(Vec a, Vec b) { return _mm_mul_pd(a, b); }
     static Vec Max(Vec a, Vec b) { return _mm_max_pd(a, b); }
-    // The negated test, so a NaN counts as escaped just as in EscapeIndex.
-    static Mask NotBelow(Vec a, Vec b) { return _mm_cmpnlt_pd(a, b); }
+    // Lanes of a still below the bound: the literal test, so NaN leaves.
+    static Mask KeepBelow(Mask a, Vec s, Vec bound) {
+        return _mm_and_pd(a, _mm_cmplt_pd(s, bound));
+    }
+    static Mask AtLeast(Vec a, Vec b) { return _mm_cmpge_pd(a, b); }
     static Mask SameZ(Vec zx, Vec px, Vec zy, Vec py) {
         return _mm_and_pd(_mm_cmpeq_pd(zx, px), _mm_cmpeq_pd(zy, py));
     }
-    static Mask Or(Mask a, Mask b) { return _mm_or_pd(a, b); }
-    static bool Any(Mask m) { return _mm_movemask_pd(m) != 0; }
+    static Mask And(Mask a, Mask b) { return _mm_and_pd(a, b); }
+    static Mask MaskFromBits(unsigned lanes) {
+        return _mm_castsi128_pd(
+            _mm_set_epi64x((lanes & 2u) != 0 ? -1 : 0, (lanes & 1u) != 0 ? -1 : 0));
+    }
     static unsigned Bits(Mask m) { return static_cast<unsigned>(_mm_movemask_pd(m)); }
+    static Vec Increment(Vec n, Mask a) { return _mm_add_pd(n, _mm_and_pd(a, Set1(1.0))); }
+    static double HorizontalMax(Vec v) {
+        return _mm_cvtsd_f64(_mm_max_sd(v, _mm_unpackhi_pd(v, v)));
+    }
     static Vec InsertLane(Vec v, int lane, double x) {
         return lane == 0 ? _mm_move_sd(v, _mm_set_sd(x)) : _mm_unpacklo_pd(v, _mm_set_sd(x));
     }
-    static Vec ClearLanes(Vec v, unsigned lanes) {
-        __m128i keep = _mm_set_epi64x((lanes & 2u) != 0 ? 0 : -1, (lanes & 1u) != 0 ? 0 : -1);
-        return _mm_and_pd(v, _mm_castsi128_pd(keep));
-    }
+    static Vec ClearLanes(Vec v, unsigned lanes) { return _mm_andnot_pd(MaskFromBits(lanes), v); }
 };
 
 }  // namespace
