@@ -33,7 +33,7 @@ constexpr std::int64_t kPassLimit = kMaxIterations;
 constexpr std::int64_t kCheckpointInterval = 32;
 // Passes between collections of finished lanes; orbits are compared with
 // their checkpoints at the same beat.
-constexpr std::int64_t kBlockPasses = 4;
+constexpr std::int64_t kBlockPasses = 8;
 // The cycle-check decision is revisited after this many points.
 constexpr std::size_t kChunkPoints = 2048;
 constexpr std::int64_t kBandWidth = 128;        // palette entries per pass, as in EscapeIndex
@@ -176,7 +176,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     std::int64_t clock = run.clock;
     // Idle lanes are filled on entry, as if they had just finished.
     bool fillIdle = true;
-    std::int64_t mostPasses = 0;
+    std::int64_t mostPasses = kPassLimit;  // unknown yet: measured after the fill
     for (;;) {
         if (!fillIdle) {
             std::int64_t steps = kPassLimit - mostPasses;
@@ -322,14 +322,18 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             });
             run.nextCheckpoint = clock + kCheckpointInterval;
         }
-        Vec most = passes[0];
-        Repeat<kVectors>([&](auto vi) {
-            constexpr int v = decltype(vi)::value;
-            if constexpr (v > 0) {
-                most = Isa::Max(most, passes[v]);
-            }
-        });
-        mostPasses = static_cast<std::int64_t>(Isa::HorizontalMax(most));
+        // mostPasses only bounds the busiest lane (refills lower the true
+        // maximum); the exact value is needed once the bound hits the limit.
+        if (mostPasses >= kPassLimit) {
+            Vec most = passes[0];
+            Repeat<kVectors>([&](auto vi) {
+                constexpr int v = decltype(vi)::value;
+                if constexpr (v > 0) {
+                    most = Isa::Max(most, passes[v]);
+                }
+            });
+            mostPasses = static_cast<std::int64_t>(Isa::HorizontalMax(most));
+        }
         bool anyBusy = false;
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
