@@ -11,6 +11,7 @@ namespace {
 struct Avx2 {
     using Vec = __m256d;
     using Mask = __m256d;
+    static constexpr bool kRefillsWholeVectors = false;
     static constexpr int kLanes = 4;
 
     static Vec Load(const double* p) { return _mm256_loadu_pd(p); }

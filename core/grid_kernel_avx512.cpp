@@ -1,5 +1,6 @@
 // Eight points per instruction with AVX-512F. Built with AVX-512F code
 // generation; only called once the CPU and OS are known to support it.
+#include "core/palette.h"
 #include "core/point_grid.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -12,6 +13,9 @@ struct Avx512 {
     using Vec = __m512d;
     using Mask = __mmask8;
     static constexpr int kLanes = 8;
+    // Finished lanes are coloured with a gather and a scatter and refilled
+    // with expand-loads, without a branch per lane.
+    static constexpr bool kRefillsWholeVectors = true;
 
     static Vec Load(const double* p) { return _mm512_loadu_pd(p); }
     static void Store(double* p, Vec v) { _mm512_storeu_pd(p, v); }
@@ -44,6 +48,47 @@ struct Avx512 {
             most = lane > most ? lane : most;
         }
         return most;
+    }
+    static Vec Expand(Vec v, unsigned lanes, const double* from) {
+        return _mm512_mask_expandloadu_pd(v, static_cast<Mask>(lanes), from);
+    }
+    static void ExpandTargets(std::int64_t* targets, unsigned lanes, const std::int64_t* from) {
+        __m512i t = _mm512_loadu_si512(targets);
+        t = _mm512_mask_expandloadu_epi64(t, static_cast<Mask>(lanes), from);
+        _mm512_storeu_si512(targets, t);
+    }
+    static unsigned BusyBits(const std::int64_t* targets) {
+        return _mm512_cmpge_epi64_mask(_mm512_loadu_si512(targets), _mm512_setzero_si512());
+    }
+    static Vec Fill(Vec v, unsigned lanes, double x) {
+        return _mm512_mask_mov_pd(v, static_cast<Mask>(lanes), Set1(x));
+    }
+    static void StoreLanes(double* p, unsigned lanes, Vec v) {
+        _mm512_mask_storeu_pd(p, static_cast<Mask>(lanes), v);
+    }
+    // EscapeIndex's colour for each lane in lanes, written to out[targets[i]]:
+    // 128 per pass, or InsideIndex of the last squares after 255 passes. Every
+    // step is exact in doubles (truncation, then the low 15 bits as a
+    // remainder by a power of two).
+    static void WriteColours(std::uint32_t* out, const std::int64_t* targets, unsigned lanes,
+                             Vec passes, Vec sum) {
+        Mask m = static_cast<Mask>(lanes);
+        Vec band = _mm512_mul_pd(passes, Set1(128.0));
+        Vec scaled = _mm512_mul_pd(sum, Set1(33424.0));
+        Mask valid = _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(scaled, Set1(0.0), _CMP_GE_OQ),
+                                             scaled, Set1(2147483648.0), _CMP_LT_OQ);
+        Vec whole = _mm512_maskz_roundscale_pd(valid, scaled, _MM_FROUND_TO_ZERO);
+        Vec wraps = _mm512_maskz_roundscale_pd(valid, _mm512_mul_pd(whole, Set1(1.0 / 32768.0)),
+                                               _MM_FROUND_TO_NEG_INF);
+        Vec inside = _mm512_sub_pd(whole, _mm512_mul_pd(wraps, Set1(32768.0)));
+        Mask escaped = _mm512_cmp_pd_mask(passes, Set1(255.0), _CMP_LT_OQ);
+        Vec index = _mm512_mask_mov_pd(inside, escaped, band);
+        __m512i index64 = _mm512_maskz_cvtepi32_epi64(0xFF, _mm512_maskz_cvttpd_epi32(0xFF, index));
+        __m256i colours =
+            _mm512_mask_i64gather_epi32(_mm256_setzero_si256(), m, index64, Palette, 4);
+        // The table's top byte is zero, so the wrap sets alpha to 0xFF.
+        colours = _mm256_sub_epi32(colours, _mm256_set1_epi32(0x01000000));
+        _mm512_mask_i64scatter_epi32(out, m, _mm512_loadu_si512(targets), colours, 4);
     }
     static Vec InsertLane(Vec v, int lane, double x) {
         return _mm512_mask_broadcastsd_pd(v, static_cast<Mask>(1u << lane), _mm_set_sd(x));

@@ -34,6 +34,8 @@ constexpr std::int64_t kCheckpointInterval = 32;
 // Passes between collections of finished lanes; orbits are compared with
 // their checkpoints at the same beat.
 constexpr std::int64_t kBlockPasses = 8;
+// Points queued at a time for refilling whole vectors at once.
+constexpr int kStagePoints = 256;
 // The cycle-check decision is revisited after this many points.
 constexpr std::size_t kChunkPoints = 2048;
 constexpr std::int64_t kBandWidth = 128;        // palette entries per pass, as in EscapeIndex
@@ -90,6 +92,12 @@ struct GridRun {
     double py[kLaneCount];
     double checkpointPasses[kLaneCount];  // the lane's pass count when px, py were taken
     std::int64_t target[kLaneCount];      // index into out, or -1 for an idle lane
+    // Points queued for refills in bulk, then kLaneCount idle entries.
+    double stageCx[kStagePoints + kLaneCount];
+    double stageCy[kStagePoints + kLaneCount];
+    std::int64_t stageTarget[kStagePoints + kLaneCount];
+    int stagePos;
+    int stageEnd;
     std::int64_t clock;
     std::int64_t nextCheckpoint;
     std::size_t nextPoint;
@@ -126,6 +134,38 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
     return false;
 }
 
+// Tops the stage up so that at least a refill of every lane is ready; past
+// the real points it holds idle ones (c = 0, no target).
+template <int kLaneCount>
+inline void FillStage(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint32_t* out) {
+    int kept = run.stageEnd - run.stagePos;
+    for (int i = 0; i < kept; ++i) {
+        run.stageCx[i] = run.stageCx[run.stagePos + i];
+        run.stageCy[i] = run.stageCy[run.stagePos + i];
+        run.stageTarget[i] = run.stageTarget[run.stagePos + i];
+    }
+    int end = kept;
+    while (end < kStagePoints &&
+           TakePoint(run, grid, out, &run.stageCx[end], &run.stageCy[end], &run.stageTarget[end])) {
+        end = end + 1;
+    }
+    for (int i = end; i < end + kLaneCount; ++i) {
+        run.stageCx[i] = 0.0;
+        run.stageCy[i] = 0.0;
+        run.stageTarget[i] = -1;
+    }
+    run.stagePos = 0;
+    run.stageEnd = end;
+}
+
+inline int CountLanes(unsigned bits) {
+    int count = 0;
+    for (; bits != 0; bits &= bits - 1) {
+        count = count + 1;
+    }
+    return count;
+}
+
 // Runs blocks of passes until the queue has handed out chunkEnd points (or is
 // empty) and every lane is idle. Returns whether any lane is still busy.
 //
@@ -139,6 +179,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     using Vec = typename Isa::Vec;
     using Mask = typename Isa::Mask;
     constexpr int kLanes = Isa::kLanes;
+    constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
 
     Vec zx[kVectors];
@@ -209,7 +250,12 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             }
         }
 
-        bool queueOpen = run.nextPoint < run.pointCount;
+        if constexpr (Isa::kRefillsWholeVectors) {
+            if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
+                FillStage(run, grid, out);
+            }
+        }
+        bool queueOpen = run.nextPoint < run.pointCount || run.stagePos < run.stageEnd;
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             constexpr int base = v * kLanes;
@@ -235,18 +281,33 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             }
             double sums[kLanes];
             double counts[kLanes];
-            Isa::Store(sums, sum[v]);
-            Isa::Store(counts, passes[v]);
-            for (unsigned bits = escaped | due; bits != 0; bits &= bits - 1) {
-                int i = LowestLane(bits);
-                std::int64_t n = static_cast<std::int64_t>(counts[i]);
-                // A lane only reaches the limit on a block's last pass, so sums
-                // holds that pass's squares.
-                PaletteIndex index = n < kPassLimit ? static_cast<PaletteIndex>(kBandWidth * n)
-                                                    : InsideIndex(sums[i]);
-                out[run.target[base + i]] = Palette[index] - kOpaque;
-                run.tally.finished = run.tally.finished + 1;
-                run.tally.inside = run.tally.inside + (n >= kPassLimit);
+            if constexpr (Isa::kRefillsWholeVectors) {
+                unsigned finishing = escaped | due;
+                if (finishing != 0) {
+                    Isa::WriteColours(out, run.target + base, finishing, passes[v], sum[v]);
+                    run.tally.finished = run.tally.finished + CountLanes(finishing);
+                    run.tally.inside =
+                        run.tally.inside +
+                        CountLanes(finishing & Isa::Bits(Isa::AtLeast(passes[v], limit)));
+                }
+                if (cycled != 0) {
+                    Isa::Store(sums, sum[v]);
+                    Isa::Store(counts, passes[v]);
+                }
+            } else {
+                Isa::Store(sums, sum[v]);
+                Isa::Store(counts, passes[v]);
+                for (unsigned bits = escaped | due; bits != 0; bits &= bits - 1) {
+                    int i = LowestLane(bits);
+                    std::int64_t n = static_cast<std::int64_t>(counts[i]);
+                    // A lane only reaches the limit on a block's last pass, so
+                    // sums holds that pass's squares.
+                    PaletteIndex index = n < kPassLimit ? static_cast<PaletteIndex>(kBandWidth * n)
+                                                        : InsideIndex(sums[i]);
+                    out[run.target[base + i]] = Palette[index] - kOpaque;
+                    run.tally.finished = run.tally.finished + 1;
+                    run.tally.inside = run.tally.inside + (n >= kPassLimit);
+                }
             }
             if (cycled != 0) {
                 double x[kLanes];
@@ -283,24 +344,40 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                     run.tally.caught = run.tally.caught + 1;
                 }
             }
-            for (unsigned bits = refill; bits != 0; bits &= bits - 1) {
-                int i = LowestLane(bits);
-                int lane = base + i;
-                double nextCx = 0.0;
-                double nextCy = 0.0;
-                std::int64_t target = -1;
-                // c = 0 keeps an idle lane at z = 0, far from the bound.
-                bool taken = TakePoint(run, grid, out, &nextCx, &nextCy, &target);
-                busy[v] = taken ? busy[v] | 1u << i : busy[v] & ~(1u << i);
-                run.target[lane] = target;
-                cx[v] = Isa::InsertLane(cx[v], i, nextCx);
-                cy[v] = Isa::InsertLane(cy[v], i, nextCy);
+            if constexpr (Isa::kRefillsWholeVectors) {
+                cx[v] = Isa::Expand(cx[v], refill, run.stageCx + run.stagePos);
+                cy[v] = Isa::Expand(cy[v], refill, run.stageCy + run.stagePos);
+                Isa::ExpandTargets(run.target + base, refill, run.stageTarget + run.stagePos);
+                run.stagePos = run.stagePos + CountLanes(refill);
+                run.stagePos = run.stagePos < run.stageEnd ? run.stagePos : run.stageEnd;
+                busy[v] = Isa::BusyBits(run.target + base);
                 if constexpr (kCheckCycles) {
                     // z0 = 0 is a point of the orbit like any other.
-                    double checkpoint = taken ? 0.0 : kNoCheckpoint;
-                    px[v] = Isa::InsertLane(px[v], i, checkpoint);
-                    py[v] = Isa::InsertLane(py[v], i, checkpoint);
-                    run.checkpointPasses[lane] = 0.0;
+                    px[v] = Isa::Fill(Isa::Fill(px[v], refill & busy[v], 0.0), refill & ~busy[v],
+                                      kNoCheckpoint);
+                    py[v] = Isa::Fill(py[v], refill, 0.0);
+                    Isa::StoreLanes(run.checkpointPasses + base, refill, Isa::Set1(0.0));
+                }
+            } else {
+                for (unsigned bits = refill; bits != 0; bits &= bits - 1) {
+                    int i = LowestLane(bits);
+                    int lane = base + i;
+                    double nextCx = 0.0;
+                    double nextCy = 0.0;
+                    std::int64_t target = -1;
+                    // c = 0 keeps an idle lane at z = 0, far from the bound.
+                    bool taken = TakePoint(run, grid, out, &nextCx, &nextCy, &target);
+                    busy[v] = taken ? busy[v] | 1u << i : busy[v] & ~(1u << i);
+                    run.target[lane] = target;
+                    cx[v] = Isa::InsertLane(cx[v], i, nextCx);
+                    cy[v] = Isa::InsertLane(cy[v], i, nextCy);
+                    if constexpr (kCheckCycles) {
+                        // z0 = 0 is a point of the orbit like any other.
+                        double checkpoint = taken ? 0.0 : kNoCheckpoint;
+                        px[v] = Isa::InsertLane(px[v], i, checkpoint);
+                        py[v] = Isa::InsertLane(py[v], i, checkpoint);
+                        run.checkpointPasses[lane] = 0.0;
+                    }
                 }
             }
             zx[v] = Isa::ClearLanes(zx[v], refill);
@@ -380,12 +457,14 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
     run.column = 0;
     run.row = 0;
     run.pointCount = grid.columns * grid.rows;
+    run.stagePos = 0;
+    run.stageEnd = 0;
     run.tally = CycleTally{0, 0, 0};
 
     bool checkCycles = DecideCycleChecks(run.tally);
     std::size_t chunkEnd = 0;
     bool busy = true;
-    while (busy || run.nextPoint < run.pointCount) {
+    while (busy || run.nextPoint < run.pointCount || run.stagePos < run.stageEnd) {
         chunkEnd = run.nextPoint + kChunkPoints;
         if (checkCycles) {
             busy = RunPasses<Isa, kVectors, true>(run, grid, out, chunkEnd);

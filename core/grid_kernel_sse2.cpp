@@ -10,6 +10,7 @@ namespace {
 struct Sse2 {
     using Vec = __m128d;
     using Mask = __m128d;
+    static constexpr bool kRefillsWholeVectors = false;
     static constexpr int kLanes = 2;
 
     static Vec Load(const double* p) { return _mm_loadu_pd(p); }
