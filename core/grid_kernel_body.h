@@ -33,7 +33,7 @@ constexpr std::int64_t kPassLimit = kMaxIterations;
 constexpr std::int64_t kCheckpointInterval = 32;
 // Passes between collections of finished lanes; orbits are compared with
 // their checkpoints at the same beat.
-constexpr std::int64_t kBlockPasses = 8;
+constexpr std::int64_t kBlockPasses = 4;
 // Points queued at a time for refilling whole vectors at once.
 constexpr int kStagePoints = 256;
 // The cycle-check decision is revisited after this many points.
@@ -181,6 +181,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     constexpr int kLanes = Isa::kLanes;
     constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
+    constexpr int kLanesWorthARefill = kLanes / 3 > 1 ? kLanes / 3 : 1;
 
     Vec zx[kVectors];
     Vec zy[kVectors];
@@ -256,6 +257,9 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             }
         }
         bool queueOpen = run.nextPoint < run.pointCount || run.stagePos < run.stageEnd;
+        // Lanes that escaped may wait for company while more points remain and
+        // this call goes on; the state saved between calls holds none.
+        bool mayWait = queueOpen && run.nextPoint < chunkEnd && !fillIdle;
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             constexpr int base = v * kLanes;
@@ -277,6 +281,14 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 refill |= ~busy[v] & kAllLanes;
             }
             if (refill == 0) {
+                return;
+            }
+            // Refilling a vector costs about as much as a few passes of it, so
+            // a lone escaped lane sits out a block or two first, unless its
+            // count has reached the limit (its squares are needed now).
+            if (mayWait && (due | cycled) == 0 && running != 0 &&
+                CountLanes(escaped) < kLanesWorthARefill &&
+                (escaped & Isa::Bits(Isa::AtLeast(passes[v], limit))) == 0) {
                 return;
             }
             double sums[kLanes];
