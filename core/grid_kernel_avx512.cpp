@@ -90,6 +90,29 @@ struct Avx512 {
         colours = _mm256_sub_epi32(colours, _mm256_set1_epi32(0x01000000));
         _mm512_mask_i64scatter_epi32(out, m, _mm512_loadu_si512(targets), colours, 4);
     }
+    // The squares of the last pass for lanes whose orbit repeats with period
+    // passes - checkpointPasses: those (255 - passes) mod period passes ahead,
+    // run here with the literal operations.
+    static Vec LastSquares(unsigned lanes, Vec zx, Vec zy, Vec cx, Vec cy, Vec passes,
+                           Vec checkpointPasses, Vec sum) {
+        Mask m = static_cast<Mask>(lanes);
+        // Small whole numbers: the quotient's floor and the remainder are exact.
+        Vec period = _mm512_sub_pd(passes, checkpointPasses);
+        Vec left = _mm512_sub_pd(Set1(255.0), passes);
+        Vec whole = _mm512_maskz_roundscale_pd(m, _mm512_maskz_div_pd(m, left, period),
+                                               _MM_FROUND_TO_NEG_INF);
+        Vec remaining = _mm512_maskz_sub_pd(m, left, _mm512_mul_pd(whole, period));
+        for (double pass = 1.0; _mm512_mask_cmp_pd_mask(m, remaining, Set1(pass), _CMP_GE_OQ) != 0;
+             pass += 1.0) {
+            Vec x2 = _mm512_mul_pd(zx, zx);
+            Vec y2 = _mm512_mul_pd(zy, zy);
+            zy = _mm512_add_pd(_mm512_mul_pd(zy, _mm512_add_pd(zx, zx)), cy);
+            zx = _mm512_add_pd(_mm512_sub_pd(x2, y2), cx);
+            Mask last = _mm512_mask_cmp_pd_mask(m, remaining, Set1(pass), _CMP_EQ_OQ);
+            sum = _mm512_mask_mov_pd(sum, last, _mm512_add_pd(y2, x2));
+        }
+        return sum;
+    }
     static Vec InsertLane(Vec v, int lane, double x) {
         return _mm512_mask_broadcastsd_pd(v, static_cast<Mask>(1u << lane), _mm_set_sd(x));
     }

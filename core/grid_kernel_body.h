@@ -294,17 +294,23 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             double sums[kLanes];
             double counts[kLanes];
             if constexpr (Isa::kRefillsWholeVectors) {
-                unsigned finishing = escaped | due;
+                Vec colourPasses = passes[v];
+                Vec colourSums = sum[v];
+                if (cycled != 0) {
+                    // See the scalar version below; here all repeating lanes
+                    // run their remaining passes together.
+                    colourSums = Isa::LastSquares(cycled, zx[v], zy[v], cx[v], cy[v], passes[v],
+                                                  Isa::Load(run.checkpointPasses + base), sum[v]);
+                    colourPasses = Isa::Fill(passes[v], cycled, static_cast<double>(kPassLimit));
+                    run.tally.caught = run.tally.caught + CountLanes(cycled);
+                }
+                unsigned finishing = escaped | due | cycled;
                 if (finishing != 0) {
-                    Isa::WriteColours(out, run.target + base, finishing, passes[v], sum[v]);
+                    Isa::WriteColours(out, run.target + base, finishing, colourPasses, colourSums);
                     run.tally.finished = run.tally.finished + CountLanes(finishing);
                     run.tally.inside =
                         run.tally.inside +
-                        CountLanes(finishing & Isa::Bits(Isa::AtLeast(passes[v], limit)));
-                }
-                if (cycled != 0) {
-                    Isa::Store(sums, sum[v]);
-                    Isa::Store(counts, passes[v]);
+                        CountLanes(finishing & Isa::Bits(Isa::AtLeast(colourPasses, limit)));
                 }
             } else {
                 Isa::Store(sums, sum[v]);
@@ -321,7 +327,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                     run.tally.inside = run.tally.inside + (n >= kPassLimit);
                 }
             }
-            if (cycled != 0) {
+            if (!Isa::kRefillsWholeVectors && cycled != 0) {
                 double x[kLanes];
                 double y[kLanes];
                 double re[kLanes];
