@@ -28,12 +28,14 @@ bool DecideCycleChecks(const CycleTally& chunk) {
     if (chunk.finished == 0) {
         return checkingCycles;
     }
-    // Only points that run all passes can gain, and only caught ones do.
-    bool manyInside = chunk.inside * 4 >= chunk.finished;
+    // Only points that run all passes can gain, and only caught ones do; a
+    // caught point saves about a hundred passes, while the check costs a few
+    // percent of every pass, so an eighth of either is enough.
+    bool manyInside = chunk.inside * 8 >= chunk.finished;
     if (checkingCycles) {
         if (!manyInside) {
             checkingCycles = false;
-        } else if (chunk.caught * 2 < chunk.inside) {
+        } else if (chunk.caught * 8 < chunk.inside) {
             // Inside but not periodic in 255 passes (near the boundary): back off.
             checkingCycles = false;
             chunksToSkip = backoff;
