@@ -158,12 +158,11 @@ inline void FillStage(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
     run.stageEnd = end;
 }
 
+// Set bits of a lane mask of at most 8 lanes, without a branch.
 inline int CountLanes(unsigned bits) {
-    int count = 0;
-    for (; bits != 0; bits &= bits - 1) {
-        count = count + 1;
-    }
-    return count;
+    bits = bits - ((bits >> 1) & 0x55u);
+    bits = (bits & 0x33u) + ((bits >> 2) & 0x33u);
+    return static_cast<int>((bits + (bits >> 4)) & 0x0Fu);
 }
 
 // Runs blocks of passes until the queue has handed out chunkEnd points (or is
@@ -238,9 +237,18 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             clock = clock + steps;
             mostPasses = mostPasses + steps;
             bool event = mostPasses >= kPassLimit || (kCheckCycles && clock >= run.nextCheckpoint);
+            // The same rule as the refill below, so that a block with only
+            // lone escaped lanes goes straight on.
+            int worthARefill = run.nextPoint < chunkEnd && (run.nextPoint < run.pointCount ||
+                                                            run.stagePos < run.stageEnd)
+                                   ? kLanesWorthARefill
+                                   : 1;
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
-                event = event || Isa::Bits(active[v]) != busy[v];
+                unsigned running = Isa::Bits(active[v]);
+                unsigned escaped = busy[v] & ~running;
+                event =
+                    event || CountLanes(escaped) >= worthARefill || (escaped != 0 && running == 0);
                 if constexpr (kCheckCycles) {
                     event = event || Isa::Bits(Isa::And(
                                          active[v], Isa::SameZ(zx[v], px[v], zy[v], py[v]))) != 0;
