@@ -28,6 +28,10 @@ struct Avx2 {
     // Finished lanes are coloured with a gather and refilled by permuting the
     // next queued points into place.
     static constexpr bool kRefillsWholeVectors = true;
+    // Passes between collections of finished lanes; orbits are compared with
+    // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
+    // blocks are longer.
+    static constexpr std::int64_t kBlockPasses = 12;
     static constexpr int kLanes = 4;
 
     static Vec Load(const double* p) { return _mm256_loadu_pd(p); }
@@ -151,7 +155,7 @@ struct Avx2 {
 #include "core/grid_kernel_body.h"
 
 void RenderGridAvx2(const PointGrid& grid, std::uint32_t* out) {
-    RenderGridWith<Avx2, 4>(grid, out);
+    RenderGridWith<Avx2, 3>(grid, out);
 }
 
 #endif

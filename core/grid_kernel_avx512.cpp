@@ -12,6 +12,9 @@ namespace {
 struct Avx512 {
     using Vec = __m512d;
     using Mask = __mmask8;
+    // Passes between collections of finished lanes; orbits are compared with
+    // their checkpoints at the same beat. Mask registers keep collecting cheap.
+    static constexpr std::int64_t kBlockPasses = 6;
     static constexpr int kLanes = 8;
     // Finished lanes are coloured with a gather and a scatter and refilled
     // with expand-loads, without a branch per lane.

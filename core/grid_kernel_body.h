@@ -31,9 +31,6 @@ constexpr std::int64_t kPassLimit = kMaxIterations;
 // Orbit checkpoints are refreshed this often, so cycles up to this long are
 // caught once the orbit has settled.
 constexpr std::int64_t kCheckpointInterval = 32;
-// Passes between collections of finished lanes; orbits are compared with
-// their checkpoints at the same beat.
-constexpr std::int64_t kBlockPasses = 4;
 // Points queued at a time for refilling whole vectors at once.
 constexpr int kStagePoints = 256;
 // The cycle-check decision is revisited after this many points.
@@ -221,7 +218,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     for (;;) {
         if (!fillIdle) {
             std::int64_t steps = kPassLimit - mostPasses;
-            steps = steps < kBlockPasses ? steps : kBlockPasses;
+            steps = steps < Isa::kBlockPasses ? steps : Isa::kBlockPasses;
             for (std::int64_t step = 0; step < steps; ++step) {
                 Repeat<kVectors>([&](auto vi) {
                     constexpr int v = decltype(vi)::value;

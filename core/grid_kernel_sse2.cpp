@@ -11,6 +11,10 @@ struct Sse2 {
     using Vec = __m128d;
     using Mask = __m128d;
     static constexpr bool kRefillsWholeVectors = false;
+    // Passes between collections of finished lanes; orbits are compared with
+    // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
+    // blocks are longer.
+    static constexpr std::int64_t kBlockPasses = 12;
     static constexpr int kLanes = 2;
 
     static Vec Load(const double* p) { return _mm_loadu_pd(p); }
