@@ -9,6 +9,8 @@ namespace {
 
 struct Sse2 {
     using Vec = __m128d;
+    // A lane mask is 1.0 in each chosen lane and 0.0 elsewhere, so counting
+    // passes is one add and keeping lanes one and.
     using Mask = __m128d;
     static constexpr bool kRefillsWholeVectors = false;
     // Passes between collections of finished lanes; orbits are compared with
@@ -33,19 +35,22 @@ struct Sse2 {
         return _mm_and_pd(_mm_cmpeq_pd(zx, px), _mm_cmpeq_pd(zy, py));
     }
     static Mask And(Mask a, Mask b) { return _mm_and_pd(a, b); }
-    static Mask MaskFromBits(unsigned lanes) {
+    static Vec LaneMask(unsigned lanes) {
         return _mm_castsi128_pd(
             _mm_set_epi64x((lanes & 2u) != 0 ? -1 : 0, (lanes & 1u) != 0 ? -1 : 0));
     }
-    static unsigned Bits(Mask m) { return static_cast<unsigned>(_mm_movemask_pd(m)); }
-    static Vec Increment(Vec n, Mask a) { return _mm_add_pd(n, _mm_and_pd(a, Set1(1.0))); }
+    static Mask MaskFromBits(unsigned lanes) { return _mm_and_pd(LaneMask(lanes), Set1(1.0)); }
+    static unsigned Bits(Mask m) {
+        return static_cast<unsigned>(_mm_movemask_pd(_mm_cmpneq_pd(m, _mm_setzero_pd())));
+    }
+    static Vec Increment(Vec n, Mask a) { return _mm_add_pd(n, a); }
     static double HorizontalMax(Vec v) {
         return _mm_cvtsd_f64(_mm_max_sd(v, _mm_unpackhi_pd(v, v)));
     }
     static Vec InsertLane(Vec v, int lane, double x) {
         return lane == 0 ? _mm_move_sd(v, _mm_set_sd(x)) : _mm_unpacklo_pd(v, _mm_set_sd(x));
     }
-    static Vec ClearLanes(Vec v, unsigned lanes) { return _mm_andnot_pd(MaskFromBits(lanes), v); }
+    static Vec ClearLanes(Vec v, unsigned lanes) { return _mm_andnot_pd(LaneMask(lanes), v); }
 };
 
 }  // namespace
