@@ -2,14 +2,14 @@
 // Each kernel file defines its instruction set as a struct of inline wrappers
 // and includes this file once; everything here has internal linkage, so code
 // compiled for one instruction set can never be picked by the linker for
-// another. Include nothing else here that defines inline functions.
+// another. Include nothing here whose inline functions do real work.
 //
 // Every lane runs the literal pass of EscapeIndex (same operations, same
-// order, no fused multiply-add). Lanes do not wait for each other: a lane
-// whose point is finished is refilled at once with the next point, so the
-// pass count of a lane is the pass clock minus the clock at its refill.
-// Several vectors are iterated side by side because one pass is a chain of
-// dependent operations; interleaving them keeps the arithmetic units busy.
+// order, no fused multiply-add) and counts its own passes. A lane that
+// escapes stops counting; finished lanes are collected after each short block
+// of passes and refilled with the next points, so no lane waits long for the
+// others. Several vectors are iterated side by side because one pass is a
+// chain of dependent operations; interleaving them keeps the units busy.
 #pragma once
 
 #include <cstddef>
