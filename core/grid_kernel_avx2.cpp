@@ -28,6 +28,7 @@ struct Avx2 {
     // Finished lanes are coloured with a gather and refilled by permuting the
     // next queued points into place.
     static constexpr bool kRefillsWholeVectors = true;
+    static constexpr bool kQueuesColours = false;
     // Passes between collections of finished lanes; orbits are compared with
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.

@@ -19,6 +19,9 @@ struct Avx512 {
     // Finished lanes are coloured with a gather and a scatter and refilled
     // with expand-loads, without a branch per lane.
     static constexpr bool kRefillsWholeVectors = true;
+    // Their palette indices are queued (compressed, 8 lanes stored at once)
+    // and written in batches: cheaper than a scatter.
+    static constexpr bool kQueuesColours = true;
 
     static Vec Load(const double* p) { return _mm512_loadu_pd(p); }
     static void Store(double* p, Vec v) { _mm512_storeu_pd(p, v); }
@@ -69,12 +72,13 @@ struct Avx512 {
     static void StoreLanes(double* p, unsigned lanes, Vec v) {
         _mm512_mask_storeu_pd(p, static_cast<Mask>(lanes), v);
     }
-    // EscapeIndex's colour for each lane in lanes, written to out[targets[i]]:
-    // 128 per pass, or InsideIndex of the last squares after 255 passes. Every
-    // step is exact in doubles (truncation, then the low 15 bits as a
-    // remainder by a power of two).
-    static void WriteColours(std::uint32_t* out, const std::int64_t* targets, unsigned lanes,
-                             Vec passes, Vec sum) {
+    // EscapeIndex's palette index for each lane in lanes: 128 per pass, or
+    // InsideIndex of the last squares after 255 passes. Every step is exact in
+    // doubles (truncation, then the low 15 bits as a remainder by a power of
+    // two). The chosen lanes' targets and indices are packed to the front of
+    // queueTargets and queueIndices; all 8 slots of each are written.
+    static void QueueColours(std::int64_t* queueTargets, std::int64_t* queueIndices, unsigned lanes,
+                             const std::int64_t* targets, Vec passes, Vec sum) {
         Mask m = static_cast<Mask>(lanes);
         Vec band = _mm512_mul_pd(passes, Set1(128.0));
         Vec scaled = _mm512_mul_pd(sum, Set1(33424.0));
@@ -87,11 +91,9 @@ struct Avx512 {
         Mask escaped = _mm512_cmp_pd_mask(passes, Set1(255.0), _CMP_LT_OQ);
         Vec index = _mm512_mask_mov_pd(inside, escaped, band);
         __m512i index64 = _mm512_maskz_cvtepi32_epi64(0xFF, _mm512_maskz_cvttpd_epi32(0xFF, index));
-        __m256i colours =
-            _mm512_mask_i64gather_epi32(_mm256_setzero_si256(), m, index64, Palette, 4);
-        // The table's top byte is zero, so the wrap sets alpha to 0xFF.
-        colours = _mm256_sub_epi32(colours, _mm256_set1_epi32(0x01000000));
-        _mm512_mask_i64scatter_epi32(out, m, _mm512_loadu_si512(targets), colours, 4);
+        _mm512_storeu_si512(queueIndices, _mm512_maskz_compress_epi64(m, index64));
+        _mm512_storeu_si512(queueTargets,
+                            _mm512_maskz_compress_epi64(m, _mm512_loadu_si512(targets)));
     }
     // The squares of the last pass for lanes whose orbit repeats with period
     // passes - checkpointPasses: those (255 - passes) mod period passes ahead,

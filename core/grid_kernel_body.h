@@ -33,6 +33,8 @@ constexpr std::int64_t kPassLimit = kMaxIterations;
 constexpr std::int64_t kCheckpointInterval = 32;
 // Points queued at a time for refilling whole vectors at once.
 constexpr int kStagePoints = 256;
+// Finished points are written out in batches of about this many.
+constexpr int kPendingPoints = 256;
 // The cycle-check decision is revisited after this many points.
 constexpr std::size_t kChunkPoints = 2048;
 constexpr std::int64_t kBandWidth = 128;        // palette entries per pass, as in EscapeIndex
@@ -95,6 +97,10 @@ struct GridRun {
     std::int64_t stageTarget[kStagePoints + kLaneCount];
     int stagePos;
     int stageEnd;
+    // Finished points not yet written: their targets and palette indices.
+    std::int64_t pendingTarget[kPendingPoints + kLaneCount];
+    std::int64_t pendingIndex[kPendingPoints + kLaneCount];
+    int pendingCount;
     std::int64_t clock;
     std::int64_t nextCheckpoint;
     std::size_t nextPoint;
@@ -153,6 +159,15 @@ inline void FillStage(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
     }
     run.stagePos = 0;
     run.stageEnd = end;
+}
+
+// Writes the colours of the finished points queued so far.
+template <int kLaneCount>
+inline void WritePending(GridRun<kLaneCount>& run, std::uint32_t* out) {
+    for (int i = 0; i < run.pendingCount; ++i) {
+        out[run.pendingTarget[i]] = Palette[run.pendingIndex[i]] - kOpaque;
+    }
+    run.pendingCount = 0;
 }
 
 // Set bits of a lane mask of at most 8 lanes, without a branch.
@@ -311,7 +326,15 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 }
                 unsigned finishing = escaped | due | cycled;
                 if (finishing != 0) {
-                    Isa::WriteColours(out, run.target + base, finishing, colourPasses, colourSums);
+                    if constexpr (Isa::kQueuesColours) {
+                        Isa::QueueColours(run.pendingTarget + run.pendingCount,
+                                          run.pendingIndex + run.pendingCount, finishing,
+                                          run.target + base, colourPasses, colourSums);
+                        run.pendingCount = run.pendingCount + CountLanes(finishing);
+                    } else {
+                        Isa::WriteColours(out, run.target + base, finishing, colourPasses,
+                                          colourSums);
+                    }
                     run.tally.finished = run.tally.finished + CountLanes(finishing);
                     run.tally.inside =
                         run.tally.inside +
@@ -409,6 +432,9 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             active[v] = Isa::MaskFromBits(busy[v]);
         });
         fillIdle = false;
+        if (run.pendingCount >= kPendingPoints) {
+            WritePending(run, out);
+        }
 
         if (kCheckCycles && clock >= run.nextCheckpoint) {
             Repeat<kVectors>([&](auto vi) {
@@ -440,6 +466,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             anyBusy = anyBusy || busy[v] != 0;
         });
         if (!anyBusy || run.nextPoint >= chunkEnd) {
+            WritePending(run, out);
             run.clock = clock;
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
@@ -482,6 +509,7 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
     run.pointCount = grid.columns * grid.rows;
     run.stagePos = 0;
     run.stageEnd = 0;
+    run.pendingCount = 0;
     run.tally = CycleTally{0, 0, 0};
 
     bool checkCycles = DecideCycleChecks(run.tally);
