@@ -13,7 +13,6 @@ struct Sse2 {
     // passes is one add and keeping lanes one and.
     using Mask = __m128d;
     static constexpr bool kRefillsWholeVectors = false;
-    static constexpr bool kQueuesColours = false;
     // Passes between collections of finished lanes; orbits are compared with
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
