@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/cycle_policy.h"
 #include "core/escape.h"
 #include "core/palette.h"
 #include "core/render.h"
@@ -32,6 +31,20 @@ const View kViews[] = {
     {"cardioid", -0.6, 0.2, 0.6},
     {"deep", -0.74364388703715, -0.13182590420533, 1e-13},
 };
+
+const char* KernelName(RenderKernel kernel) {
+    switch (kernel) {
+        case kScalarKernel:
+            return "scalar";
+        case kSse2Kernel:
+            return "SSE2";
+        case kAvx2Kernel:
+            return "AVX2";
+        case kAvx512Kernel:
+            return "AVX-512";
+    }
+    return "?";
+}
 
 void ShowView(const View& view) {
     reLeft = view.reLeft;
@@ -66,7 +79,7 @@ void RenderWith(benchmark::State& state, View view, RenderKernel kernel) {
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::to_string(ActiveRenderKernel()));
+    state.SetLabel(KernelName(ActiveRenderKernel()));
 }
 
 void RegisterAll() {
@@ -79,13 +92,11 @@ void RegisterAll() {
         benchmark::RegisterBenchmark(("Render/" + name).c_str(), RenderWith, view,
                                      BestRenderKernel())
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
-        benchmark::RegisterBenchmark(("RenderAvx2/" + name).c_str(), RenderWith, view,
-                                     kAvx2Kernel)
+            ->MinTime(1.0);
+        benchmark::RegisterBenchmark(("RenderAvx2/" + name).c_str(), RenderWith, view, kAvx2Kernel)
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.3);
-        benchmark::RegisterBenchmark(("RenderSse2/" + name).c_str(), RenderWith, view,
-                                     kSse2Kernel)
+            ->MinTime(0.5);
+        benchmark::RegisterBenchmark(("RenderSse2/" + name).c_str(), RenderWith, view, kSse2Kernel)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.3);
     }
