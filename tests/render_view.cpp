@@ -1,5 +1,6 @@
-// Test utility: renders the whole client of a view with the core into a
-// binary PPM, the reference the screenshot tests compare against.
+// Test utility: renders the whole client of a view with the core's literal
+// scalar loop into a binary PPM, the reference the screenshot tests compare
+// the programs' (vectorised) pictures against.
 //   render_view W H reLeft imOffset reSpan OUT.ppm
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 
 #include "core/palette.h"
 #include "core/render.h"
+#include "core/render_kernel.h"
 #include "core/view.h"
 
 namespace {
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     BuildPalette();
+    // The literal loop: the program's vector kernels are checked against it.
+    SelectRenderKernel(kScalarKernel);
     UpdateScales(width);
     Rect client{0, 0, width, height};
     PixelBuffer pixels(static_cast<std::size_t>(PixelCount(client)));

@@ -1,0 +1,26 @@
+// The grid of distinct plane points a region needs, and the kernels that
+// colour it. Internal to the renderer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Point (column c, row r) is (cx[c], cy[r]); its pixel goes to
+// out[r * columns + c].
+struct PointGrid {
+    const double* cx;
+    std::size_t columns;
+    const double* cy;
+    std::size_t rows;
+};
+
+// Each writes Palette[EscapeIndex(cx, cy)] with alpha 0xFF for every point.
+void RenderGridScalar(const PointGrid& grid, std::uint32_t* out);
+#if defined(__x86_64__) || defined(_M_X64)
+void RenderGridSse2(const PointGrid& grid, std::uint32_t* out);
+void RenderGridAvx2(const PointGrid& grid, std::uint32_t* out);
+void RenderGridAvx512(const PointGrid& grid, std::uint32_t* out);
+#endif
+
+// Runs the kernel ActiveRenderKernel() names.
+void RenderGrid(const PointGrid& grid, std::uint32_t* out);

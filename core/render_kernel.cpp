@@ -1,0 +1,72 @@
+#include "core/render_kernel.h"
+
+#include <initializer_list>
+
+#include "core/cpu_features.h"
+#include "core/point_grid.h"
+
+namespace {
+
+bool kernelSelected = false;
+RenderKernel activeKernel = kScalarKernel;
+
+const CpuFeatures& Features() {
+    static const CpuFeatures features = DetectCpuFeatures();
+    return features;
+}
+
+}  // namespace
+
+bool IsRenderKernelSupported(RenderKernel kernel) {
+    switch (kernel) {
+        case kScalarKernel:
+            return true;
+        case kSse2Kernel:
+            return Features().sse2;
+        case kAvx2Kernel:
+            return Features().avx2;
+        case kAvx512Kernel:
+            return Features().avx512f;
+    }
+    return false;
+}
+
+RenderKernel BestRenderKernel() {
+    for (RenderKernel kernel : {kAvx512Kernel, kAvx2Kernel, kSse2Kernel}) {
+        if (IsRenderKernelSupported(kernel)) {
+            return kernel;
+        }
+    }
+    return kScalarKernel;
+}
+
+void SelectRenderKernel(RenderKernel kernel) {
+    activeKernel = IsRenderKernelSupported(kernel) ? kernel : BestRenderKernel();
+    kernelSelected = true;
+}
+
+RenderKernel ActiveRenderKernel() {
+    if (!kernelSelected) {
+        SelectRenderKernel(BestRenderKernel());
+    }
+    return activeKernel;
+}
+
+void RenderGrid(const PointGrid& grid, std::uint32_t* out) {
+    switch (ActiveRenderKernel()) {
+#if defined(__x86_64__) || defined(_M_X64)
+        case kSse2Kernel:
+            RenderGridSse2(grid, out);
+            return;
+        case kAvx2Kernel:
+            RenderGridAvx2(grid, out);
+            return;
+        case kAvx512Kernel:
+            RenderGridAvx512(grid, out);
+            return;
+#endif
+        default:
+            RenderGridScalar(grid, out);
+            return;
+    }
+}

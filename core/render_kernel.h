@@ -1,0 +1,25 @@
+// Which implementation of the escape iteration the renderer runs. Every kernel
+// gives exactly the pixels of EscapeIndex; they differ only in speed.
+#pragma once
+
+#include <cstdint>
+
+enum RenderKernel : std::int32_t {
+    kScalarKernel,  // EscapeIndex per pixel; every processor
+    kSse2Kernel,    // 2 pixels per instruction; every x86-64 processor
+    kAvx2Kernel,    // 4 pixels per instruction
+    kAvx512Kernel,  // 8 pixels per instruction (AVX-512F)
+};
+
+bool IsRenderKernelSupported(RenderKernel kernel);
+
+// The fastest kernel this processor and operating system support.
+RenderKernel BestRenderKernel();
+
+// Makes RenderRegion use kernel from now on; an unsupported kernel selects
+// BestRenderKernel() instead.
+void SelectRenderKernel(RenderKernel kernel);
+
+// The kernel RenderRegion uses; the first call picks BestRenderKernel() when
+// none has been selected.
+RenderKernel ActiveRenderKernel();

@@ -1,0 +1,243 @@
+// Every kernel must give exactly the pixels of the literal per-pixel loop, for
+// whole frames of telling views, with the cycle check forced on, forced off and
+// left to adapt.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/cycle_policy.h"
+#include "core/escape.h"
+#include "core/render.h"
+#include "core/render_kernel.h"
+#include "tests/core_fixture.h"
+
+namespace {
+
+struct View {
+    const char* name;
+    double reLeft;
+    double imOffset;
+    double reSpan;
+};
+
+const View kStart{"start", -2.0, 1.3, 3.0};
+const View kInterior{"interior", -0.8, 0.2, 0.4};
+const View kBoundary{"boundary", -0.753, -0.098, 0.006};
+const View kCardioid{"cardioid", -0.6, 0.2, 0.6};
+const View kDeep{"deep", -0.74364388703715, -0.13182590420533, 1e-13};
+// Beyond double precision in both directions: long runs of equal cx and cy.
+const View kBeyondPrecision{"beyond precision", -1.25, 0.1, 1e-16};
+// |c| > 2 everywhere: every point escapes in the first passes.
+const View kFarOut{"far out", 3.0, -3.0, 2.0};
+
+const RenderKernel kAllKernels[] = {kScalarKernel, kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
+const CycleCheckMode kAllModes[] = {kAdaptiveCycleChecks, kAlwaysCheckCycles, kNeverCheckCycles};
+
+const char* KernelName(RenderKernel kernel) {
+    switch (kernel) {
+        case kScalarKernel:
+            return "scalar";
+        case kSse2Kernel:
+            return "SSE2";
+        case kAvx2Kernel:
+            return "AVX2";
+        case kAvx512Kernel:
+            return "AVX-512";
+    }
+    return "?";
+}
+
+// The renderer's pixel formula written out, one EscapeIndex per pixel.
+std::vector<std::uint32_t> RenderLiterally(const Rect& region) {
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = region.top; y < region.bottom; ++y) {
+        for (std::int32_t x = region.left; x < region.right; ++x) {
+            double cx = static_cast<double>(x) / pixelsPerUnitX + reLeft;
+            double cy = static_cast<double>(y) / pixelsPerUnitY - imOffset;
+            pixels.push_back(Palette[EscapeIndex(cx, cy)] - 0x01000000u);
+        }
+    }
+    return pixels;
+}
+
+std::vector<std::uint32_t> RenderWithKernel(const Rect& region) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(PixelCount(region)), 0u);
+    RenderRegion(region, pixels.data());
+    return pixels;
+}
+
+::testing::AssertionResult SamePixels(const std::vector<std::uint32_t>& expected,
+                                      const std::vector<std::uint32_t>& actual,
+                                      const Rect& region) {
+    if (expected.size() != actual.size()) {
+        return ::testing::AssertionFailure() << "pixel count " << actual.size();
+    }
+    std::int32_t width = region.right - region.left;
+    std::size_t wrong = 0;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i] != actual[i]) {
+            first = wrong == 0 ? i : first;
+            wrong = wrong + 1;
+        }
+    }
+    if (wrong == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    std::ostringstream report;
+    report << wrong << " wrong pixels, first at client (" << region.left + first % width << ", "
+           << region.top + first / width << "): 0x" << std::hex << actual[first] << " instead of 0x"
+           << expected[first];
+    return ::testing::AssertionFailure() << report.str();
+}
+
+class RenderKernelTest : public ::testing::Test {
+   protected:
+    void SetUp() override { ResetCoreState(); }
+
+    void TearDown() override {
+        SetCycleCheckMode(kAdaptiveCycleChecks);
+        SelectRenderKernel(BestRenderKernel());
+    }
+
+    static void ShowView(const View& view, std::int32_t clientRight) {
+        reLeft = view.reLeft;
+        imOffset = view.imOffset;
+        reSpan = view.reSpan;
+        UpdateScales(clientRight);
+    }
+
+    // Renders region of the current view with every supported kernel in every
+    // cycle-check mode and compares each with the literal loop.
+    static void ExpectEveryKernelMatches(const std::string& what, const Rect& region) {
+        std::vector<std::uint32_t> expected = RenderLiterally(region);
+        for (RenderKernel kernel : kAllKernels) {
+            if (!IsRenderKernelSupported(kernel)) {
+                continue;
+            }
+            SelectRenderKernel(kernel);
+            ASSERT_EQ(ActiveRenderKernel(), kernel);
+            for (CycleCheckMode mode : kAllModes) {
+                SetCycleCheckMode(mode);
+                EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+                    << what << ", " << KernelName(kernel) << " kernel, cycle mode " << mode;
+                if (kernel == kScalarKernel) {
+                    break;  // the scalar kernel has no cycle check
+                }
+            }
+        }
+    }
+
+    static void ExpectFramesMatch(const View& view, std::int32_t width, std::int32_t height) {
+        ShowView(view, width);
+        ExpectEveryKernelMatches(
+            std::string(view.name) + " " + std::to_string(width) + "x" + std::to_string(height),
+            Rect{0, 0, width, height});
+    }
+};
+
+TEST_F(RenderKernelTest, DetectionAgreesWithTheCompiler) {
+    EXPECT_TRUE(IsRenderKernelSupported(kScalarKernel));
+    EXPECT_TRUE(IsRenderKernelSupported(BestRenderKernel()));
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+    // An independent check: the compiler's runtime also asks CPUID and XGETBV.
+    __builtin_cpu_init();
+    EXPECT_TRUE(IsRenderKernelSupported(kSse2Kernel));
+    EXPECT_EQ(IsRenderKernelSupported(kAvx2Kernel), __builtin_cpu_supports("avx2") != 0);
+    EXPECT_EQ(IsRenderKernelSupported(kAvx512Kernel), __builtin_cpu_supports("avx512f") != 0);
+#endif
+    for (RenderKernel kernel : kAllKernels) {
+        std::cout << KernelName(kernel)
+                  << (IsRenderKernelSupported(kernel) ? " supported\n" : " not supported\n");
+    }
+}
+
+TEST_F(RenderKernelTest, SelectionSticksAndFallsBack) {
+    for (RenderKernel kernel : kAllKernels) {
+        SelectRenderKernel(kernel);
+        EXPECT_EQ(ActiveRenderKernel(),
+                  IsRenderKernelSupported(kernel) ? kernel : BestRenderKernel());
+    }
+}
+
+TEST_F(RenderKernelTest, LargeFramesMatchTheLiteralLoop) {
+    for (const View& view : {kStart, kBoundary, kDeep}) {
+        ExpectFramesMatch(view, 803, 611);
+    }
+}
+
+TEST_F(RenderKernelTest, SmallFramesMatchTheLiteralLoop) {
+    for (const View& view :
+         {kStart, kInterior, kBoundary, kCardioid, kDeep, kBeyondPrecision, kFarOut}) {
+        ExpectFramesMatch(view, 1, 1);
+        ExpectFramesMatch(view, 37, 23);
+        ExpectFramesMatch(view, 211, 157);
+    }
+}
+
+TEST_F(RenderKernelTest, RealAxisRowMatches) {
+    const std::int32_t width = 401;
+    ShowView(kCardioid, width);
+    // Row 97 lands exactly on cy == 0, where zy stays zero.
+    imOffset = 97.0 / pixelsPerUnitY;
+    ASSERT_EQ(97.0 / pixelsPerUnitY - imOffset, 0.0);
+    ExpectEveryKernelMatches("real axis", Rect{0, 0, width, 193});
+    reLeft = -2.1;
+    reSpan = 2.5;
+    UpdateScales(width);
+    imOffset = 97.0 / pixelsPerUnitY;
+    ExpectEveryKernelMatches("whole real axis", Rect{0, 0, width, 193});
+}
+
+TEST_F(RenderKernelTest, OddSubRectangleMatches) {
+    ShowView(kInterior, 803);
+    ExpectEveryKernelMatches("interior tile", Rect{131, 77, 131 + 259, 77 + 143});
+    ShowView(kBeyondPrecision, 803);
+    ExpectEveryKernelMatches("beyond precision tile", Rect{5, 300, 5 + 333, 300 + 7});
+}
+
+TEST_F(RenderKernelTest, NonFiniteViewsMatch) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (double left : {infinity, -infinity, std::numeric_limits<double>::quiet_NaN()}) {
+        ShowView(kStart, 40);
+        reLeft = left;
+        ExpectEveryKernelMatches("reLeft " + std::to_string(left), Rect{0, 0, 40, 30});
+    }
+    // Row 0 gets 0 / 0 = NaN, the others infinity.
+    ShowView(kStart, 40);
+    pixelsPerUnitY = 0.0;
+    ExpectEveryKernelMatches("cy = y / 0", Rect{0, 0, 40, 30});
+    // Columns 0 and 1 are huge but finite (squares overflow), the rest infinite.
+    ShowView(kStart, 40);
+    reLeft = 1.7e308;
+    pixelsPerUnitX = 1e-307;
+    ExpectEveryKernelMatches("overflowing cx", Rect{0, 0, 40, 30});
+}
+
+TEST_F(RenderKernelTest, CycleCheckCatchesInsidePoints) {
+    ShowView(kCardioid, 211);
+    Rect region{0, 0, 211, 157};
+    std::vector<std::uint32_t> expected = RenderLiterally(region);
+    for (RenderKernel kernel : {kSse2Kernel, kAvx2Kernel, kAvx512Kernel}) {
+        if (!IsRenderKernelSupported(kernel)) {
+            continue;
+        }
+        SelectRenderKernel(kernel);
+        SetCycleCheckMode(kAlwaysCheckCycles);
+        std::uint64_t before = CaughtCycleCount();
+        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region)) << KernelName(kernel);
+        // Most of this view lies in the main cardioid, whose orbits settle.
+        EXPECT_GT(CaughtCycleCount() - before, 211u * 157u / 2) << KernelName(kernel);
+
+        SetCycleCheckMode(kNeverCheckCycles);
+        before = CaughtCycleCount();
+        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region)) << KernelName(kernel);
+        EXPECT_EQ(CaughtCycleCount(), before) << KernelName(kernel);
+    }
+}
+
+}  // namespace
