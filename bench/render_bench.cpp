@@ -32,20 +32,6 @@ const View kViews[] = {
     {"deep", -0.74364388703715, -0.13182590420533, 1e-13},
 };
 
-const char* KernelName(RenderKernel kernel) {
-    switch (kernel) {
-        case kScalarKernel:
-            return "scalar";
-        case kSse2Kernel:
-            return "SSE2";
-        case kAvx2Kernel:
-            return "AVX2";
-        case kAvx512Kernel:
-            return "AVX-512";
-    }
-    return "?";
-}
-
 void ShowView(const View& view) {
     reLeft = view.reLeft;
     imOffset = view.imOffset;
@@ -79,7 +65,7 @@ void RenderWith(benchmark::State& state, View view, RenderKernel kernel) {
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(KernelName(ActiveRenderKernel()));
+    state.SetLabel(RenderKernelName(ActiveRenderKernel()));
 }
 
 void RegisterAll() {

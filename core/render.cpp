@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "core/point_grid.h"
 #include "core/view.h"
@@ -64,6 +66,19 @@ std::uint64_t PixelCount(const Rect& region) {
     std::uint64_t height =
         static_cast<std::uint64_t>(static_cast<std::int64_t>(region.bottom) - region.top);
     return width * height;
+}
+
+bool AllocatePixelBuffer(const Rect& region, PixelBuffer* pixels) {
+    try {
+        pixels->resize(static_cast<std::size_t>(PixelCount(region)));
+    } catch (const std::bad_alloc&) {
+        pixels->clear();
+        return false;
+    } catch (const std::length_error&) {
+        pixels->clear();
+        return false;
+    }
+    return true;
 }
 
 void RenderRegion(const Rect& region, std::uint32_t* pixels) {

@@ -15,6 +15,9 @@ using PixelBuffer = std::vector<std::uint32_t>;
 // rectangle with 32-bit edges can overflow it.
 std::uint64_t PixelCount(const Rect& region);
 
+// Sizes *pixels for region; false, leaving it empty, when memory runs out.
+bool AllocatePixelBuffer(const Rect& region, PixelBuffer* pixels);
+
 // Fills pixels (PixelCount(region) of them) using absolute client coordinates,
 // so any tiling of the client gives the same picture. UpdateScales must have
 // run for the current client size.

@@ -70,3 +70,17 @@ void RenderGrid(const PointGrid& grid, std::uint32_t* out) {
             return;
     }
 }
+
+const char* RenderKernelName(RenderKernel kernel) {
+    switch (kernel) {
+        case kScalarKernel:
+            return "scalar";
+        case kSse2Kernel:
+            return "SSE2";
+        case kAvx2Kernel:
+            return "AVX2";
+        case kAvx512Kernel:
+            return "AVX-512";
+    }
+    return "unknown";
+}

@@ -13,6 +13,9 @@ enum RenderKernel : std::int32_t {
 
 bool IsRenderKernelSupported(RenderKernel kernel);
 
+// A short human-readable name, such as "AVX2".
+const char* RenderKernelName(RenderKernel kernel);
+
 // The fastest kernel this processor and operating system support.
 RenderKernel BestRenderKernel();
 

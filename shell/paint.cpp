@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 
 #include "core/render.h"
 #include "core/view.h"
@@ -41,11 +40,7 @@ Gdiplus::Bitmap* AllocateBitmap(INT width, INT height) {
 // held, in which case nothing is drawn.
 bool RenderIntoLockedBits(const Rect& area, const Gdiplus::BitmapData& lockRecord) {
     PixelBuffer pixels;
-    try {
-        pixels.resize(static_cast<std::size_t>(PixelCount(area)));
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
+    if (!AllocatePixelBuffer(area, &pixels)) {
         return false;
     }
     RenderRegion(area, pixels.data());

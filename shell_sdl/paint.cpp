@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
-#include <stdexcept>
 
 #include "core/render.h"
 #include "core/view.h"
@@ -106,11 +104,7 @@ void DrawPlaceholder(const Rect& area) {
 bool PresentRegion(const Rect& area) {
     const std::int32_t width = area.right - area.left;
     PixelBuffer pixels;
-    try {
-        pixels.resize(static_cast<std::size_t>(PixelCount(area)));
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
+    if (!AllocatePixelBuffer(area, &pixels)) {
         return false;
     }
     RenderRegion(area, pixels.data());

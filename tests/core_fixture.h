@@ -5,12 +5,17 @@
 #include "core/palette.h"
 #include "core/view.h"
 
-inline void ResetCoreState() {
-    BuildPalette();
+// The starting view, an empty history and no scales yet.
+inline void ResetViewState() {
     reLeft = -2.0;
     imOffset = 1.3;
     reSpan = 3.0;
     historyCount = 0;
     pixelsPerUnitX = 0.0;
     pixelsPerUnitY = 0.0;
+}
+
+inline void ResetCoreState() {
+    BuildPalette();
+    ResetViewState();
 }

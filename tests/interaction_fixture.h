@@ -10,13 +10,18 @@
 #include "tests/core_fixture.h"
 #include "tests/fake_window.h"
 
-inline void ResetInteractionState(std::int32_t clientWidth, std::int32_t clientHeight) {
-    ResetCoreState();
+// Nothing selected, nothing drawn, nothing dragged.
+inline void ResetSelectionState() {
     interactionState = Idle;
     selectionRect = Rect{0, 0, 0, 0};
     overlayDrawn = false;
     overlayRect = Rect{0, 0, 0, 0};
     dragAnchor = Point{0, 0};
     moveReference = Point{0, 0};
+}
+
+inline void ResetInteractionState(std::int32_t clientWidth, std::int32_t clientHeight) {
+    ResetCoreState();
+    ResetSelectionState();
     ResetFakeWindow(clientWidth, clientHeight);
 }

@@ -37,20 +37,6 @@ const View kFarOut{"far out", 3.0, -3.0, 2.0};
 const RenderKernel kAllKernels[] = {kScalarKernel, kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
 const CycleCheckMode kAllModes[] = {kAdaptiveCycleChecks, kAlwaysCheckCycles, kNeverCheckCycles};
 
-const char* KernelName(RenderKernel kernel) {
-    switch (kernel) {
-        case kScalarKernel:
-            return "scalar";
-        case kSse2Kernel:
-            return "SSE2";
-        case kAvx2Kernel:
-            return "AVX2";
-        case kAvx512Kernel:
-            return "AVX-512";
-    }
-    return "?";
-}
-
 // The renderer's pixel formula written out, one EscapeIndex per pixel.
 std::vector<std::uint32_t> RenderLiterally(const Rect& region) {
     std::vector<std::uint32_t> pixels;
@@ -124,7 +110,7 @@ class RenderKernelTest : public ::testing::Test {
             for (CycleCheckMode mode : kAllModes) {
                 SetCycleCheckMode(mode);
                 EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
-                    << what << ", " << KernelName(kernel) << " kernel, cycle mode " << mode;
+                    << what << ", " << RenderKernelName(kernel) << " kernel, cycle mode " << mode;
                 if (kernel == kScalarKernel) {
                     break;  // the scalar kernel has no cycle check
                 }
@@ -151,7 +137,7 @@ TEST_F(RenderKernelTest, DetectionAgreesWithTheCompiler) {
     EXPECT_EQ(IsRenderKernelSupported(kAvx512Kernel), __builtin_cpu_supports("avx512f") != 0);
 #endif
     for (RenderKernel kernel : kAllKernels) {
-        std::cout << KernelName(kernel)
+        std::cout << RenderKernelName(kernel)
                   << (IsRenderKernelSupported(kernel) ? " supported\n" : " not supported\n");
     }
 }
@@ -229,14 +215,16 @@ TEST_F(RenderKernelTest, CycleCheckCatchesInsidePoints) {
         SelectRenderKernel(kernel);
         SetCycleCheckMode(kAlwaysCheckCycles);
         std::uint64_t before = CaughtCycleCount();
-        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region)) << KernelName(kernel);
+        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+            << RenderKernelName(kernel);
         // Most of this view lies in the main cardioid, whose orbits settle.
-        EXPECT_GT(CaughtCycleCount() - before, 211u * 157u / 2) << KernelName(kernel);
+        EXPECT_GT(CaughtCycleCount() - before, 211u * 157u / 2) << RenderKernelName(kernel);
 
         SetCycleCheckMode(kNeverCheckCycles);
         before = CaughtCycleCount();
-        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region)) << KernelName(kernel);
-        EXPECT_EQ(CaughtCycleCount(), before) << KernelName(kernel);
+        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+            << RenderKernelName(kernel);
+        EXPECT_EQ(CaughtCycleCount(), before) << RenderKernelName(kernel);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "interaction/overlay.h"
 #include "interaction/selection_state.h"
 #include "tests/fake_window.h"
+#include "tests/interaction_fixture.h"
 
 namespace {
 
@@ -230,19 +231,10 @@ void RunEvent(EventStream* in, int depth) {
     CheckInvariants();
 }
 
+// The palette is not needed: the fake window's picture is a fixed pattern.
 void ResetProcessState() {
-    reLeft = -2.0;
-    imOffset = 1.3;
-    reSpan = 3.0;
-    historyCount = 0;
-    pixelsPerUnitX = 0.0;
-    pixelsPerUnitY = 0.0;
-    interactionState = Idle;
-    selectionRect = Rect{0, 0, 0, 0};
-    overlayDrawn = false;
-    overlayRect = Rect{0, 0, 0, 0};
-    dragAnchor = Point{0, 0};
-    moveReference = Point{0, 0};
+    ResetViewState();
+    ResetSelectionState();
     ResetFakeWindow(200, 150);
 }
 
