@@ -36,16 +36,16 @@ Gdiplus::Bitmap* AllocateBitmap(INT width, INT height) {
     return ::new (memory) Gdiplus::Bitmap(width, height, PixelFormat32bppARGB);
 }
 
-// Renders area into the locked bitmap memory; false when the pixels cannot be
-// held, in which case nothing is drawn.
-bool RenderIntoLockedBits(const Rect& area, const Gdiplus::BitmapData& lockRecord) {
-    PixelBuffer pixels;
-    if (!AllocatePixelBuffer(area, &pixels)) {
+// Renders area into pixels and copies them into the locked bitmap memory;
+// false when the pixels cannot be held, in which case nothing is drawn.
+bool RenderIntoLockedBits(const Rect& area, const Gdiplus::BitmapData& lockRecord,
+                          PixelBuffer* pixels) {
+    if (!AllocatePixelBuffer(area, pixels)) {
         return false;
     }
-    RenderRegion(area, pixels.data());
+    RenderRegion(area, pixels->data());
     // Both sides are packed rows (the stride check guarantees it): one block copy.
-    std::memcpy(lockRecord.Scan0, pixels.data(), pixels.size() * sizeof(pixels[0]));
+    std::memcpy(lockRecord.Scan0, pixels->data(), pixels->size() * sizeof((*pixels)[0]));
     return true;
 }
 
@@ -58,7 +58,10 @@ bool PresentRegion(HDC dc, const RECT& area) {
         return false;
     }
     bool drawn = false;
+    // Released in reverse: the bitmap (explicitly, below), the pixel buffer,
+    // then the graphics object.
     Gdiplus::Graphics graphics(dc);
+    PixelBuffer pixels;
     Gdiplus::Bitmap* bitmap = AllocateBitmap(width, height);
     if (bitmap->GetLastStatus() == Gdiplus::Ok) {
         Gdiplus::Rect lockArea(0, 0, width, height);
@@ -70,7 +73,7 @@ bool PresentRegion(HDC dc, const RECT& area) {
                 MessageBoxW(nullptr, kLayoutErrorText, kErrorCaption, MB_OK);
                 drawable = false;
             } else {
-                drawable = RenderIntoLockedBits(ToRect(area), lockRecord);
+                drawable = RenderIntoLockedBits(ToRect(area), lockRecord, &pixels);
             }
             bitmap->UnlockBits(&lockRecord);
             if (drawable) {
@@ -80,8 +83,7 @@ bool PresentRegion(HDC dc, const RECT& area) {
             }
         }
     }
-    // GdipDisposeImage through the destructor, then GdipFree; the graphics
-    // object goes last, when it leaves scope.
+    // GdipDisposeImage through the destructor, then GdipFree.
     delete bitmap;
     return drawn;
 }
