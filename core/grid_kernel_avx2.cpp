@@ -33,6 +33,9 @@ struct Avx2 {
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
     static constexpr std::int64_t kBlockPasses = 12;
+    // A vector is refilled once this many of its lanes have finished: a
+    // refill costs more than the passes its idle lanes waste meanwhile.
+    static constexpr int kLanesWorthARefill = 3;
     static constexpr int kLanes = 4;
 
     static Vec Load(const double* p) { return _mm256_loadu_pd(p); }

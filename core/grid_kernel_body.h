@@ -192,7 +192,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     constexpr int kLanes = Isa::kLanes;
     constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
-    constexpr int kLanesWorthARefill = kLanes / 3 > 1 ? kLanes / 3 : 1;
+    constexpr int kLanesWorthARefill = Isa::kLanesWorthARefill;
 
     Vec zx[kVectors];
     Vec zy[kVectors];
@@ -303,8 +303,8 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             if (refill == 0) {
                 return;
             }
-            // Refilling a vector costs about as much as a few passes of it, so
-            // a lone escaped lane sits out a block or two first, unless its
+            // Refilling a vector costs more than a few passes of it, so escaped
+            // lanes sit out blocks until enough have gathered, unless one's
             // count has reached the limit (its squares are needed now).
             if (mayWait && (due | cycled) == 0 && running != 0 &&
                 CountLanes(escaped) < kLanesWorthARefill &&
