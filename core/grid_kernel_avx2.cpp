@@ -33,6 +33,12 @@ struct Avx2 {
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
     static constexpr std::int64_t kBlockPasses = 12;
+    // A vector is refilled once this many of its lanes have finished: a
+    // refill costs more than the passes its idle lanes waste meanwhile.
+    static constexpr int kLanesWorthARefill = 3;
+    // Passes every point runs in the early-escape sieve before the refilling
+    // kernel takes it (see SieveStage).
+    static constexpr int kSievePasses = 6;
     static constexpr int kLanes = 4;
 
     static Vec Load(const double* p) { return _mm256_loadu_pd(p); }

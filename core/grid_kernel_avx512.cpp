@@ -15,6 +15,12 @@ struct Avx512 {
     // Passes between collections of finished lanes; orbits are compared with
     // their checkpoints at the same beat. Mask registers keep collecting cheap.
     static constexpr std::int64_t kBlockPasses = 6;
+    // A vector is refilled once this many of its lanes have finished: a
+    // refill costs far more than the passes its idle lanes waste meanwhile.
+    static constexpr int kLanesWorthARefill = 6;
+    // Passes every point runs in the early-escape sieve before the refilling
+    // kernel takes it (see SieveStage).
+    static constexpr int kSievePasses = 6;
     static constexpr int kLanes = 8;
     // Finished lanes are coloured with a gather and a scatter and refilled
     // with expand-loads, without a branch per lane.

@@ -35,6 +35,8 @@ constexpr std::int64_t kCheckpointInterval = 32;
 constexpr int kStagePoints = 256;
 // Finished points are written out in batches of about this many.
 constexpr int kPendingPoints = 256;
+// The most stage fills the early-escape sieve may rest (see SieveStage).
+constexpr int kLongestSieveRest = 64;
 // The cycle-check decision is revisited after this many points.
 constexpr std::size_t kChunkPoints = 2048;
 constexpr std::int64_t kBandWidth = 128;        // palette entries per pass, as in EscapeIndex
@@ -53,6 +55,13 @@ inline int LowestLane(unsigned bits) {
 #else
     return __builtin_ctz(bits);
 #endif
+}
+
+// Set bits of a lane mask of at most 8 lanes, without a branch.
+inline int CountLanes(unsigned bits) {
+    bits = bits - ((bits >> 1) & 0x55u);
+    bits = (bits & 0x33u) + ((bits >> 2) & 0x33u);
+    return static_cast<int>((bits + (bits >> 4)) & 0x0Fu);
 }
 
 // A checkpoint no orbit can match: NaN compares unequal to everything.
@@ -97,6 +106,10 @@ struct GridRun {
     std::int64_t stageTarget[kStagePoints + kLaneCount];
     int stagePos;
     int stageEnd;
+    // Fills of the stage left to take without the early-escape sieve, and
+    // how many to skip the next time the sieve finds too little.
+    int sieveSkip;
+    int sieveBackoff;
     // Finished points not yet written: their targets and palette indices.
     std::int64_t pendingTarget[kPendingPoints + kLaneCount];
     std::int64_t pendingIndex[kPendingPoints + kLaneCount];
@@ -137,10 +150,97 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
     return false;
 }
 
+// Runs the first Isa::kSievePasses passes of the staged points from first to end
+// side by side, without refills, and colours the ones that escape there; the
+// rest stay staged, in order, and start again from z = 0 in the kernel.
+// Returns the new end of the stage. Many points of a wide view escape within
+// a few passes, and sitting in the refilling kernel costs them more.
+template <class Isa, int kVectors>
+int SieveStage(GridRun<kVectors * Isa::kLanes>& run, std::uint32_t* out, int first, int end) {
+    using Vec = typename Isa::Vec;
+    using Mask = typename Isa::Mask;
+    constexpr int kLanes = Isa::kLanes;
+    constexpr int kLaneCount = kVectors * kLanes;
+    const Vec bound = Isa::Set1(4.0);
+    int kept = first;
+    int escapedCount = 0;
+    for (int start = first; start < end; start += kLaneCount) {
+        Vec zx[kVectors];
+        Vec zy[kVectors];
+        Vec cx[kVectors];
+        Vec cy[kVectors];
+        Vec passes[kVectors];
+        Mask active[kVectors];
+        unsigned valid[kVectors];
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            int base = start + v * kLanes;
+            int count = end - base;
+            count = count < 0 ? 0 : (count > kLanes ? kLanes : count);
+            valid[v] = (1u << count) - 1;
+            // Past end the stage holds idle entries (c = 0) or stale ones;
+            // their lanes are masked off.
+            cx[v] = Isa::Load(run.stageCx + base);
+            cy[v] = Isa::Load(run.stageCy + base);
+            zx[v] = Isa::Set1(0.0);
+            zy[v] = Isa::Set1(0.0);
+            passes[v] = Isa::Set1(0.0);
+            active[v] = Isa::MaskFromBits(valid[v]);
+        });
+        for (int step = 0; step < Isa::kSievePasses; ++step) {
+            Repeat<kVectors>([&](auto vi) {
+                constexpr int v = decltype(vi)::value;
+                Vec x2 = Isa::Mul(zx[v], zx[v]);
+                Vec y2 = Isa::Mul(zy[v], zy[v]);
+                zy[v] = Isa::Add(Isa::Mul(zy[v], Isa::Add(zx[v], zx[v])), cy[v]);
+                zx[v] = Isa::Add(Isa::Sub(x2, y2), cx[v]);
+                passes[v] = Isa::Increment(passes[v], active[v]);
+                active[v] = Isa::KeepBelow(active[v], Isa::Add(y2, x2), bound);
+            });
+        }
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            int base = start + v * kLanes;
+            unsigned running = Isa::Bits(active[v]) & valid[v];
+            double counts[kLanes];
+            Isa::Store(counts, passes[v]);
+            for (int i = 0; i < kLanes; ++i) {
+                if ((valid[v] >> i & 1u) == 0) {
+                    break;
+                }
+                if ((running >> i & 1u) != 0) {
+                    run.stageCx[kept] = run.stageCx[base + i];
+                    run.stageCy[kept] = run.stageCy[base + i];
+                    run.stageTarget[kept] = run.stageTarget[base + i];
+                    kept = kept + 1;
+                } else {
+                    std::int64_t n = static_cast<std::int64_t>(counts[i]);
+                    out[run.stageTarget[base + i]] =
+                        Palette[static_cast<PaletteIndex>(kBandWidth * n)] - kOpaque;
+                    escapedCount = escapedCount + 1;
+                }
+            }
+        });
+    }
+    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(escapedCount);
+    // The sieve pays while most points escape in it; otherwise it rests for a
+    // growing number of fills.
+    if (escapedCount * 2 < end - first) {
+        run.sieveSkip = run.sieveBackoff;
+        run.sieveBackoff =
+            run.sieveBackoff * 2 < kLongestSieveRest ? run.sieveBackoff * 2 : kLongestSieveRest;
+    } else {
+        run.sieveBackoff = 1;
+    }
+    return kept;
+}
+
 // Tops the stage up so that at least a refill of every lane is ready; past
 // the real points it holds idle ones (c = 0, no target).
-template <int kLaneCount>
-inline void FillStage(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint32_t* out) {
+template <class Isa, int kVectors>
+inline void FillStage(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid,
+                      std::uint32_t* out) {
+    constexpr int kLaneCount = kVectors * Isa::kLanes;
     int kept = run.stageEnd - run.stagePos;
     for (int i = 0; i < kept; ++i) {
         run.stageCx[i] = run.stageCx[run.stagePos + i];
@@ -148,9 +248,26 @@ inline void FillStage(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
         run.stageTarget[i] = run.stageTarget[run.stagePos + i];
     }
     int end = kept;
-    while (end < kStagePoints &&
-           TakePoint(run, grid, out, &run.stageCx[end], &run.stageCy[end], &run.stageTarget[end])) {
-        end = end + 1;
+    for (;;) {
+        int first = end;
+        while (end < kStagePoints && TakePoint(run, grid, out, &run.stageCx[end], &run.stageCy[end],
+                                               &run.stageTarget[end])) {
+            end = end + 1;
+        }
+        if (first == end) {
+            break;
+        }
+        if (Isa::kSievePasses == 0) {
+            break;
+        }
+        if (run.sieveSkip > 0) {
+            run.sieveSkip = run.sieveSkip - 1;
+            break;
+        }
+        end = SieveStage<Isa, kVectors>(run, out, first, end);
+        if (end >= kLaneCount) {
+            break;
+        }
     }
     for (int i = end; i < end + kLaneCount; ++i) {
         run.stageCx[i] = 0.0;
@@ -170,13 +287,6 @@ inline void WritePending(GridRun<kLaneCount>& run, std::uint32_t* out) {
     run.pendingCount = 0;
 }
 
-// Set bits of a lane mask of at most 8 lanes, without a branch.
-inline int CountLanes(unsigned bits) {
-    bits = bits - ((bits >> 1) & 0x55u);
-    bits = (bits & 0x33u) + ((bits >> 2) & 0x33u);
-    return static_cast<int>((bits + (bits >> 4)) & 0x0Fu);
-}
-
 // Runs blocks of passes until the queue has handed out chunkEnd points (or is
 // empty) and every lane is idle. Returns whether any lane is still busy.
 //
@@ -192,7 +302,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     constexpr int kLanes = Isa::kLanes;
     constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
-    constexpr int kLanesWorthARefill = kLanes / 3 > 1 ? kLanes / 3 : 1;
+    constexpr int kLanesWorthARefill = Isa::kLanesWorthARefill;
 
     Vec zx[kVectors];
     Vec zy[kVectors];
@@ -273,7 +383,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
 
         if constexpr (Isa::kRefillsWholeVectors) {
             if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
-                FillStage(run, grid, out);
+                FillStage<Isa, kVectors>(run, grid, out);
             }
         }
         bool queueOpen = run.nextPoint < run.pointCount || run.stagePos < run.stageEnd;
@@ -303,8 +413,8 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             if (refill == 0) {
                 return;
             }
-            // Refilling a vector costs about as much as a few passes of it, so
-            // a lone escaped lane sits out a block or two first, unless its
+            // Refilling a vector costs more than a few passes of it, so escaped
+            // lanes sit out blocks until enough have gathered, unless one's
             // count has reached the limit (its squares are needed now).
             if (mayWait && (due | cycled) == 0 && running != 0 &&
                 CountLanes(escaped) < kLanesWorthARefill &&
@@ -510,6 +620,8 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
     run.stagePos = 0;
     run.stageEnd = 0;
     run.pendingCount = 0;
+    run.sieveSkip = 0;
+    run.sieveBackoff = 1;
     run.tally = CycleTally{0, 0, 0};
 
     bool checkCycles = DecideCycleChecks(run.tally);
