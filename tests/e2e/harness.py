@@ -24,15 +24,6 @@ RENDER_VIEW = os.environ.get("MANDELBROT_RENDER_VIEW", "")
 START_VIEW = (-2.0, 1.3, 3.0)
 WHITE = b"\xff\xff\xff"
 DEADLINE = 60.0
-# On a busy machine Xvfb now and then hangs up a new connection before its
-# handshake; a client that fails that way did nothing and is simply run again.
-CONNECT_ATTEMPTS = 5
-REFUSED_CONNECTION = (b"can't open display", b"unable to open display", b"x11 not available")
-
-
-def refused_connection(stderr):
-    text = stderr.lower() if isinstance(stderr, bytes) else stderr.lower().encode()
-    return any(marker in text for marker in REFUSED_CONNECTION)
 
 
 class Display:
@@ -41,8 +32,10 @@ class Display:
     def __init__(self, width=1600, height=1200):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
+            # -noreset: by default the server resets whenever its last client
+            # leaves, and drops any connection that arrives meanwhile.
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -57,11 +50,8 @@ class Display:
         return env
 
     def run(self, *args, check=True, text=True):
-        for _ in range(CONNECT_ATTEMPTS):
-            result = subprocess.run(list(args), env=self.env(), capture_output=True, text=text,
-                                    timeout=30)
-            if result.returncode == 0 or not refused_connection(result.stderr):
-                break
+        result = subprocess.run(list(args), env=self.env(), capture_output=True, text=text,
+                                timeout=30)
         if check:
             result.check_returncode()
         return result
@@ -233,24 +223,16 @@ class Viewer:
         if SHELL == "sdl":
             env["SDL_VIDEODRIVER"] = "x11"
         env.update(env_extra or {})
-        for attempt in range(CONNECT_ATTEMPTS):
-            self.stderr = tempfile.TemporaryFile()
-            self.process = subprocess.Popen(program_command() + list(args), env=env,
-                                            stdout=subprocess.DEVNULL, stderr=self.stderr)
-            try:
-                self.window = self._find_window()
-                if SHELL == "sdl":
-                    # SDL sets its new X window up for a moment after mapping it;
-                    # a resize from outside within that time was seen to leave
-                    # the server's copy of the picture offset with no expose to
-                    # repair it. The first full picture marks the end of set-up.
-                    self.wait_for(reference(*self.size()))
-                return
-            except RuntimeError as error:
-                self.stderr.seek(0)
-                if attempt + 1 == CONNECT_ATTEMPTS or not refused_connection(self.stderr.read()):
-                    raise error
-                self.stderr.close()
+        self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(program_command() + list(args), env=env,
+                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
+        self.window = self._find_window()
+        if SHELL == "sdl":
+            # SDL sets its new X window up for a moment after mapping it; a
+            # resize from outside within that time was seen to leave the
+            # server's copy of the picture offset with no expose to repair it.
+            # The first full picture marks the end of set-up.
+            self.wait_for(reference(*self.size()))
 
     def _find_window(self):
         deadline = time.monotonic() + DEADLINE
