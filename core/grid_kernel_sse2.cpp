@@ -19,8 +19,6 @@ struct Sse2 {
     static constexpr std::int64_t kBlockPasses = 12;
     // A vector is refilled as soon as one of its lanes has finished.
     static constexpr int kLanesWorthARefill = 1;
-    // Refills lane by lane: no stage to sieve.
-    static constexpr int kSievePasses = 0;
     static constexpr int kLanes = 2;
 
     static Vec Load(const double* p) { return _mm_loadu_pd(p); }
