@@ -150,6 +150,24 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint
     return false;
 }
 
+// One literal pass of EscapeIndex on a vector: the squares of the iterate
+// before its update, the update, then the count and escape test of the lanes
+// still running. Returns the squared magnitude the test looked at.
+template <class Isa>
+inline typename Isa::Vec IteratePass(typename Isa::Vec& zx, typename Isa::Vec& zy,
+                                     typename Isa::Vec cx, typename Isa::Vec cy,
+                                     typename Isa::Vec& passes, typename Isa::Mask& active,
+                                     typename Isa::Vec bound) {
+    typename Isa::Vec x2 = Isa::Mul(zx, zx);
+    typename Isa::Vec y2 = Isa::Mul(zy, zy);
+    zy = Isa::Add(Isa::Mul(zy, Isa::Add(zx, zx)), cy);
+    zx = Isa::Add(Isa::Sub(x2, y2), cx);
+    typename Isa::Vec sum = Isa::Add(y2, x2);
+    passes = Isa::Increment(passes, active);
+    active = Isa::KeepBelow(active, sum, bound);
+    return sum;
+}
+
 // Runs the first Isa::kSievePasses passes of the staged points from first to end
 // side by side, without refills, and colours the ones that escape there; the
 // rest stay staged, in order, and start again from z = 0 in the kernel.
@@ -190,12 +208,7 @@ int SieveStage(GridRun<kVectors * Isa::kLanes>& run, std::uint32_t* out, int fir
         for (int step = 0; step < Isa::kSievePasses; ++step) {
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
-                Vec x2 = Isa::Mul(zx[v], zx[v]);
-                Vec y2 = Isa::Mul(zy[v], zy[v]);
-                zy[v] = Isa::Add(Isa::Mul(zy[v], Isa::Add(zx[v], zx[v])), cy[v]);
-                zx[v] = Isa::Add(Isa::Sub(x2, y2), cx[v]);
-                passes[v] = Isa::Increment(passes[v], active[v]);
-                active[v] = Isa::KeepBelow(active[v], Isa::Add(y2, x2), bound);
+                IteratePass<Isa>(zx[v], zy[v], cx[v], cy[v], passes[v], active[v], bound);
             });
         }
         Repeat<kVectors>([&](auto vi) {
@@ -347,13 +360,8 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             for (std::int64_t step = 0; step < steps; ++step) {
                 Repeat<kVectors>([&](auto vi) {
                     constexpr int v = decltype(vi)::value;
-                    Vec x2 = Isa::Mul(zx[v], zx[v]);
-                    Vec y2 = Isa::Mul(zy[v], zy[v]);
-                    zy[v] = Isa::Add(Isa::Mul(zy[v], Isa::Add(zx[v], zx[v])), cy[v]);
-                    zx[v] = Isa::Add(Isa::Sub(x2, y2), cx[v]);
-                    sum[v] = Isa::Add(y2, x2);
-                    passes[v] = Isa::Increment(passes[v], active[v]);
-                    active[v] = Isa::KeepBelow(active[v], sum[v], bound);
+                    sum[v] =
+                        IteratePass<Isa>(zx[v], zy[v], cx[v], cy[v], passes[v], active[v], bound);
                 });
             }
             clock = clock + steps;
