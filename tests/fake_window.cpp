@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "core/view.h"
 #include "interaction/overlay.h"
 #include "interaction/selection_state.h"
 
@@ -195,6 +196,7 @@ int CountScreenMismatches(const Rect* outline) {
 }
 
 void PaintLikeTheShell(const Rect& area) {
+    UpdateScales(fakeWindow.width);
     Rect painted;
     if (IntersectRects(&painted, area, Rect{0, 0, fakeWindow.width, fakeWindow.height})) {
         for (std::int32_t y = painted.top; y < painted.bottom; ++y) {
@@ -205,4 +207,18 @@ void PaintLikeTheShell(const Rect& area) {
     }
     RefreshOverlayUnderPaint(FakeHandle(), area);
     AbandonSelectionUnderPaint(FakeHandle(), area);
+}
+
+void PaintPendingLikeTheShell() {
+    while (!fakeWindow.pendingPaints.empty()) {
+        Invalidation next = fakeWindow.pendingPaints.front();
+        fakeWindow.pendingPaints.erase(fakeWindow.pendingPaints.begin());
+        Rect client = {0, 0, fakeWindow.width, fakeWindow.height};
+        Rect area;
+        if (next.wholeClient) {
+            PaintLikeTheShell(client);
+        } else if (IntersectRects(&area, client, next.area)) {
+            PaintLikeTheShell(area);
+        }
+    }
 }

@@ -79,10 +79,15 @@ std::uint32_t PixelAt(std::int32_t x, std::int32_t y);
 // Whether (x, y) lies on the one-pixel outline of r.
 bool IsOnOutline(const Rect& r, std::int32_t x, std::int32_t y);
 
-// What the shells' paint handler does with a paint rectangle: the picture
-// comes back there, a live drag outline's saved edges are refreshed, and a
-// shown selection the paint met is abandoned.
+// What the shells' paint handler does with a paint rectangle: the scales
+// follow the client width, the picture comes back there, a live drag
+// outline's saved edges are refreshed, and a shown selection the paint met is
+// abandoned.
 void PaintLikeTheShell(const Rect& area);
+
+// Repaints everything invalidated so far, clipped to the client, as the
+// message loop would once its queue is empty.
+void PaintPendingLikeTheShell();
 
 // Client pixels that differ from what the screen should show: the pattern,
 // with the outline of *outline (if any) in white. Areas waiting for a repaint

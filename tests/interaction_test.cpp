@@ -66,17 +66,7 @@ class InteractionTest : public ::testing::Test {
     // Lets the window repaint everything invalidated so far, as the message
     // loop would once the queue is empty.
     void PaintPending() {
-        while (!fakeWindow.pendingPaints.empty()) {
-            Invalidation next = fakeWindow.pendingPaints.front();
-            fakeWindow.pendingPaints.erase(fakeWindow.pendingPaints.begin());
-            Rect client = {0, 0, fakeWindow.width, fakeWindow.height};
-            Rect area;
-            if (next.wholeClient) {
-                Paint(client);
-            } else if (IntersectRects(&area, client, next.area)) {
-                Paint(area);
-            }
-        }
+        PaintPendingLikeTheShell();
         ExpectInvariants();
     }
 

@@ -93,21 +93,6 @@ void CheckInvariants() {
     }
 }
 
-// A paint as the shell makes it: scales from the client width, then the
-// picture, then the selection check.
-void Paint(const Rect& area) {
-    UpdateScales(fakeWindow.width);
-    PaintLikeTheShell(area);
-}
-
-void PaintPending() {
-    while (!fakeWindow.pendingPaints.empty()) {
-        Invalidation next = fakeWindow.pendingPaints.front();
-        fakeWindow.pendingPaints.erase(fakeWindow.pendingPaints.begin());
-        Paint(next.wholeClient ? Rect{0, 0, fakeWindow.width, fakeWindow.height} : next.area);
-    }
-}
-
 // The window changes size: what was on screen stays where it still fits, the
 // rest is erased to white, and the whole client waits for its repaint.
 void Resize(std::int32_t width, std::int32_t height) {
@@ -211,21 +196,21 @@ void RunEvent(EventStream* in, int depth) {
         case 5: {
             Point corner = TakePoint(in);
             Point far = TakePoint(in);
-            Paint(Rect{corner.x, corner.y, far.x, far.y});
+            PaintLikeTheShell(Rect{corner.x, corner.y, far.x, far.y});
             break;
         }
         case 6:
             ResizeFromStream(in);
             break;
         case 7:
-            PaintPending();
+            PaintPendingLikeTheShell();
             break;
         default:
             PaintThroughErrorBox(in, depth);
             break;
     }
     if (fakeWindow.pendingPaints.size() > kMaxPendingPaints) {
-        PaintPending();
+        PaintPendingLikeTheShell();
     }
     TraceEvent(kEventNames[kind % 9]);
     CheckInvariants();
@@ -242,12 +227,13 @@ void ResetProcessState() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ResetProcessState();
-    Paint(Rect{0, 0, fakeWindow.width, fakeWindow.height});  // the first paint at start-up
+    PaintLikeTheShell(
+        Rect{0, 0, fakeWindow.width, fakeWindow.height});  // the first paint at start-up
     EventStream in{data, size, 0};
     while (in.position < in.size) {
         RunEvent(&in, 0);
     }
-    PaintPending();
+    PaintPendingLikeTheShell();
     CheckInvariants();
     return 0;
 }
