@@ -214,6 +214,17 @@ def send_delete_window(display_name, window):
         xlib.XCloseDisplay(connection)
 
 
+def zoomed_view(view, selection, client_width):
+    """The view after zooming into selection, with the program's arithmetic
+    (Python floats are the same IEEE doubles, operation for operation)."""
+    re_left, im_offset, re_span = view
+    per_unit_x = (client_width + 1) / re_span
+    per_unit_y = per_unit_x * 0.82
+    left, top, right, _ = selection
+    return (re_left + left / per_unit_x, im_offset - top / per_unit_y,
+            (right - left) * re_span / client_width)
+
+
 class Viewer:
     """The program running on a display, with its window."""
 

@@ -6,7 +6,6 @@ import sys
 import zlib
 
 import harness
-from test_selection import zoomed_view
 
 
 def write_png(path, picture):
@@ -37,7 +36,7 @@ def main():
         viewer.drag((290, 225), (390, 275))
         viewer.move(300, 240)
         viewer.click(3)
-        view = zoomed_view(harness.START_VIEW, (290, 225, 371, 286), 800)
+        view = harness.zoomed_view(harness.START_VIEW, (290, 225, 371, 286), 800)
         zoomed = viewer.wait_for(harness.reference(800, 600, view))
         viewer.drag((420, 250), (620, 350))
         shot = viewer.wait_for(zoomed.with_outline(420, 250, 582, 372))

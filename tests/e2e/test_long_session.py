@@ -3,7 +3,7 @@ leave the picture exact and the process's memory flat."""
 import os
 import unittest
 
-from harness import ViewerTestCase, reference
+from harness import START_VIEW, ViewerTestCase, reference, zoomed_view
 
 WIDTH, HEIGHT = 320, 240
 CYCLES = 300
@@ -68,10 +68,8 @@ class LongSessionTest(ViewerTestCase):
         viewer.drag((40, 30), (140, 90))
         viewer.move(60, 50)
         viewer.click(3)
-        re_left = -2.0 + 40 / ((WIDTH + 1) / 3.0)
-        per_unit_y = (WIDTH + 1) / 3.0 * 0.82
         # 100 x 60 in 320 x 240: area 4500, height 67, width 89.
-        view = (re_left, 1.3 - 30 / per_unit_y, 89 * 3.0 / WIDTH)
+        view = zoomed_view(START_VIEW, (40, 30, 129, 97), WIDTH)
         viewer.wait_for(reference(WIDTH, HEIGHT, view))
 
         print(f"\nresident KiB after 100/200/300 cycles and resizes: {samples}")

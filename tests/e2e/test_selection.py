@@ -2,23 +2,12 @@
 reference picture of the view plus exactly the expected white outline."""
 import unittest
 
-from harness import START_VIEW, ViewerTestCase, reference
+from harness import START_VIEW, ViewerTestCase, reference, zoomed_view
 
 WIDTH, HEIGHT = 800, 600
 # A 200 x 100 drag from (100, 100) takes the client's proportions: 162 x 122.
 DRAWN = (100, 100, 300, 200)
 FITTED = (100, 100, 262, 222)
-
-
-def zoomed_view(view, selection, client_width):
-    """The view after zooming into selection, with the program's arithmetic
-    (Python floats are the same IEEE doubles, operation for operation)."""
-    re_left, im_offset, re_span = view
-    per_unit_x = (client_width + 1) / re_span
-    per_unit_y = per_unit_x * 0.82
-    left, top, right, _ = selection
-    return (re_left + left / per_unit_x, im_offset - top / per_unit_y,
-            (right - left) * re_span / client_width)
 
 
 class SelectionTest(ViewerTestCase):
