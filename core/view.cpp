@@ -9,6 +9,11 @@ constexpr double kStartImOffset = 1.3;
 constexpr double kStartReSpan = 3.0;
 constexpr double kVerticalFactor = 0.82;
 
+// The extra pixel is deliberate: the span covers the width plus one.
+double HorizontalScale(std::int32_t clientRight, double span) {
+    return (static_cast<double>(clientRight) + 1.0) / span;
+}
+
 }  // namespace
 
 double reLeft = kStartReLeft;
@@ -24,8 +29,7 @@ double historyReSpan[kHistoryCapacity];
 std::int32_t historyCount = 0;
 
 void UpdateScales(std::int32_t clientRight) {
-    // The extra pixel is deliberate: the span covers the width plus one.
-    pixelsPerUnitX = (static_cast<double>(clientRight) + 1.0) / reSpan;
+    pixelsPerUnitX = HorizontalScale(clientRight, reSpan);
     pixelsPerUnitY = pixelsPerUnitX * kVerticalFactor;
 }
 
@@ -43,9 +47,7 @@ bool IsUsableView(double left, double offset, double span) {
     if (!(std::isnormal(span) && span > 0.0 && std::isfinite(left) && std::isfinite(offset))) {
         return false;
     }
-    double widestScaleX = (static_cast<double>(kMaxClientWidth) + 1.0) / span;
-    double widestScaleY = widestScaleX * kVerticalFactor;
-    return std::isfinite(widestScaleY);
+    return std::isfinite(HorizontalScale(kMaxClientWidth, span) * kVerticalFactor);
 }
 
 }  // namespace
