@@ -48,6 +48,7 @@ std::uint64_t ReadEnabledStateComponents() {
 
 constexpr std::uint32_t kOsxsaveBit = 1u << 27;  // leaf 1, ECX
 constexpr std::uint32_t kAvxBit = 1u << 28;      // leaf 1, ECX
+constexpr std::uint32_t kPopcntBit = 1u << 23;   // leaf 1, ECX
 constexpr std::uint32_t kAvx2Bit = 1u << 5;      // leaf 7, EBX
 constexpr std::uint32_t kAvx512fBit = 1u << 16;  // leaf 7, EBX
 
@@ -65,7 +66,10 @@ CpuFeatures DetectCpuFeatures() {
         return features;
     }
     CpuidRegisters leaf1 = QueryCpuid(1, 0);
-    if ((leaf1.ecx & (kOsxsaveBit | kAvxBit)) != (kOsxsaveBit | kAvxBit)) {
+    // The wide kernels also count lanes with POPCNT, which every CPU with
+    // AVX2 has; checked all the same.
+    constexpr std::uint32_t kNeeded = kOsxsaveBit | kAvxBit | kPopcntBit;
+    if ((leaf1.ecx & kNeeded) != kNeeded) {
         return features;
     }
     std::uint64_t enabled = ReadEnabledStateComponents();

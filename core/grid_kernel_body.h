@@ -57,11 +57,18 @@ inline int LowestLane(unsigned bits) {
 #endif
 }
 
-// Set bits of a lane mask of at most 8 lanes, without a branch.
+// Set bits of a lane mask of at most 8 lanes, without a branch. The AVX2 and
+// AVX-512 kernels are built for CPUs that all have POPCNT.
 inline int CountLanes(unsigned bits) {
+#if defined(__POPCNT__)
+    return __builtin_popcount(bits);
+#elif defined(_MSC_VER) && !defined(__clang__) && defined(__AVX2__)
+    return static_cast<int>(__popcnt(bits));
+#else
     bits = bits - ((bits >> 1) & 0x55u);
     bits = (bits & 0x33u) + ((bits >> 2) & 0x33u);
     return static_cast<int>((bits + (bits >> 4)) & 0x0Fu);
+#endif
 }
 
 // A checkpoint no orbit can match: NaN compares unequal to everything.
@@ -123,31 +130,70 @@ struct GridRun {
     CycleTally tally;
 };
 
-// Hands out the next grid point with a finite c. Others (never produced by a
-// sane view) go straight through EscapeIndex so the vector lanes only ever
-// see finite values.
+// Hands out the next grid point.
 template <int kLaneCount>
-inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, std::uint32_t* out,
-                      double* cx, double* cy, std::int64_t* target) {
-    while (run.nextPoint < run.pointCount) {
-        double x = grid.cx[run.column];
+inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, double* cx, double* cy,
+                      std::int64_t* target) {
+    if (run.nextPoint >= run.pointCount) {
+        return false;
+    }
+    *cx = grid.cx[run.column];
+    *cy = grid.cy[run.row];
+    *target = static_cast<std::int64_t>(run.nextPoint);
+    run.nextPoint = run.nextPoint + 1;
+    run.column = run.column + 1;
+    if (run.column == grid.columns) {
+        run.column = 0;
+        run.row = run.row + 1;
+    }
+    return true;
+}
+
+// Queues the next grid points at stage[end...], up to kStagePoints, a row run
+// at a time (plain copies the compiler vectorises). Returns the new end.
+template <int kLaneCount>
+inline int TakePoints(GridRun<kLaneCount>& run, const PointGrid& grid, int end) {
+    while (end < kStagePoints && run.nextPoint < run.pointCount) {
+        std::size_t count = grid.columns - run.column;
+        std::size_t room = static_cast<std::size_t>(kStagePoints - end);
+        count = count < room ? count : room;
+        const double* xs = grid.cx + run.column;
         double y = grid.cy[run.row];
-        std::size_t index = run.nextPoint;
-        run.nextPoint = run.nextPoint + 1;
-        run.column = run.column + 1;
+        std::int64_t first = static_cast<std::int64_t>(run.nextPoint);
+        double* stageCx = run.stageCx + end;
+        double* stageCy = run.stageCy + end;
+        std::int64_t* stageTarget = run.stageTarget + end;
+        for (std::size_t i = 0; i < count; ++i) {
+            stageCx[i] = xs[i];
+            stageCy[i] = y;
+            stageTarget[i] = first + static_cast<std::int64_t>(i);
+        }
+        end = end + static_cast<int>(count);
+        run.nextPoint = run.nextPoint + count;
+        run.column = run.column + count;
         if (run.column == grid.columns) {
             run.column = 0;
             run.row = run.row + 1;
         }
-        if (IsFinite(x) && IsFinite(y)) {
-            *cx = x;
-            *cy = y;
-            *target = static_cast<std::int64_t>(index);
-            return true;
-        }
-        out[index] = Palette[EscapeIndex(x, y)] - kOpaque;
     }
-    return false;
+    return end;
+}
+
+// Whether every c of the grid is finite. Others are never produced by a sane
+// view; a grid with any goes through EscapeIndex instead, so the vector lanes
+// only ever see finite values.
+inline bool IsGridFinite(const PointGrid& grid) {
+    for (std::size_t i = 0; i < grid.columns; ++i) {
+        if (!IsFinite(grid.cx[i])) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < grid.rows; ++i) {
+        if (!IsFinite(grid.cy[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // One literal pass of EscapeIndex on a vector: the squares of the iterate
@@ -263,10 +309,7 @@ inline void FillStage(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& gri
     int end = kept;
     for (;;) {
         int first = end;
-        while (end < kStagePoints && TakePoint(run, grid, out, &run.stageCx[end], &run.stageCy[end],
-                                               &run.stageTarget[end])) {
-            end = end + 1;
-        }
+        end = TakePoints(run, grid, end);
         if (first == end) {
             break;
         }
@@ -530,7 +573,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                     double nextCy = 0.0;
                     std::int64_t target = -1;
                     // c = 0 keeps an idle lane at z = 0, far from the bound.
-                    bool taken = TakePoint(run, grid, out, &nextCx, &nextCy, &target);
+                    bool taken = TakePoint(run, grid, &nextCx, &nextCy, &target);
                     busy[v] = taken ? busy[v] | 1u << i : busy[v] & ~(1u << i);
                     run.target[lane] = target;
                     cx[v] = Isa::InsertLane(cx[v], i, nextCx);
@@ -607,6 +650,10 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
 template <class Isa, int kVectors>
 void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
     constexpr int kLaneCount = kVectors * Isa::kLanes;
+    if (!IsGridFinite(grid)) {
+        RenderGridScalar(grid, out);
+        return;
+    }
     GridRun<kLaneCount> run;
     for (int lane = 0; lane < kLaneCount; ++lane) {
         run.zx[lane] = 0.0;
