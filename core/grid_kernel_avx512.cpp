@@ -69,6 +69,12 @@ struct Avx512 {
         t = _mm512_mask_expandloadu_epi64(t, static_cast<Mask>(lanes), from);
         _mm512_storeu_si512(targets, t);
     }
+    // first, first + 1, ... in the kLanes targets at p.
+    static void StoreSequence(std::int64_t* p, std::int64_t first) {
+        __m512i sequence = _mm512_add_epi64(_mm512_set1_epi64(first),
+                                            _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
+        _mm512_storeu_si512(p, sequence);
+    }
     static unsigned BusyBits(const std::int64_t* targets) {
         return _mm512_cmpge_epi64_mask(_mm512_loadu_si512(targets), _mm512_setzero_si512());
     }

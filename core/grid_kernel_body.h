@@ -150,23 +150,28 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, double* c
 }
 
 // Queues the next grid points at stage[end...], up to kStagePoints, a row run
-// at a time (plain copies the compiler vectorises). Returns the new end.
-template <int kLaneCount>
+// at a time, whole vectors at once. Returns the new end; entries past it may
+// hold the start of the next run and are overwritten later.
+template <class Isa, int kLaneCount>
 inline int TakePoints(GridRun<kLaneCount>& run, const PointGrid& grid, int end) {
+    constexpr int kLanes = Isa::kLanes;
     while (end < kStagePoints && run.nextPoint < run.pointCount) {
         std::size_t count = grid.columns - run.column;
         std::size_t room = static_cast<std::size_t>(kStagePoints - end);
         count = count < room ? count : room;
         const double* xs = grid.cx + run.column;
-        double y = grid.cy[run.row];
+        typename Isa::Vec y = Isa::Set1(grid.cy[run.row]);
         std::int64_t first = static_cast<std::int64_t>(run.nextPoint);
-        double* stageCx = run.stageCx + end;
-        double* stageCy = run.stageCy + end;
-        std::int64_t* stageTarget = run.stageTarget + end;
-        for (std::size_t i = 0; i < count; ++i) {
-            stageCx[i] = xs[i];
-            stageCy[i] = y;
-            stageTarget[i] = first + static_cast<std::int64_t>(i);
+        std::size_t i = 0;
+        for (; i + kLanes <= count; i += kLanes) {
+            Isa::Store(run.stageCx + end + i, Isa::Load(xs + i));
+            Isa::Store(run.stageCy + end + i, y);
+            Isa::StoreSequence(run.stageTarget + end + i, first + static_cast<std::int64_t>(i));
+        }
+        for (; i < count; ++i) {
+            run.stageCx[end + i] = xs[i];
+            run.stageCy[end + i] = grid.cy[run.row];
+            run.stageTarget[end + i] = first + static_cast<std::int64_t>(i);
         }
         end = end + static_cast<int>(count);
         run.nextPoint = run.nextPoint + count;
@@ -309,7 +314,7 @@ inline void FillStage(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& gri
     int end = kept;
     for (;;) {
         int first = end;
-        end = TakePoints(run, grid, end);
+        end = TakePoints<Isa>(run, grid, end);
         if (first == end) {
             break;
         }
