@@ -402,6 +402,20 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     bool fillIdle = true;
     std::int64_t mostPasses = kPassLimit;  // unknown yet: measured after the fill
     for (;;) {
+        // Checkpoints move between blocks, whether or not lanes were
+        // collected after the last one.
+        if (kCheckCycles && clock >= run.nextCheckpoint) {
+            Repeat<kVectors>([&](auto vi) {
+                constexpr int v = decltype(vi)::value;
+                px[v] = zx[v];
+                py[v] = zy[v];
+                Isa::Store(run.checkpointPasses + v * kLanes, passes[v]);
+                for (unsigned bits = ~busy[v] & kAllLanes; bits != 0; bits &= bits - 1) {
+                    px[v] = Isa::InsertLane(px[v], LowestLane(bits), kNoCheckpoint);
+                }
+            });
+            run.nextCheckpoint = clock + kCheckpointInterval;
+        }
         if (!fillIdle) {
             std::int64_t steps = kPassLimit - mostPasses;
             steps = steps < Isa::kBlockPasses ? steps : Isa::kBlockPasses;
@@ -414,7 +428,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             }
             clock = clock + steps;
             mostPasses = mostPasses + steps;
-            bool event = mostPasses >= kPassLimit || (kCheckCycles && clock >= run.nextCheckpoint);
+            bool event = mostPasses >= kPassLimit;
             // The same rule as the refill below, so that a block with only
             // lone escaped lanes goes straight on.
             int worthARefill = run.nextPoint < chunkEnd && (run.nextPoint < run.pointCount ||
@@ -602,18 +616,6 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             WritePending(run, out);
         }
 
-        if (kCheckCycles && clock >= run.nextCheckpoint) {
-            Repeat<kVectors>([&](auto vi) {
-                constexpr int v = decltype(vi)::value;
-                px[v] = zx[v];
-                py[v] = zy[v];
-                Isa::Store(run.checkpointPasses + v * kLanes, passes[v]);
-                for (unsigned bits = ~busy[v] & kAllLanes; bits != 0; bits &= bits - 1) {
-                    px[v] = Isa::InsertLane(px[v], LowestLane(bits), kNoCheckpoint);
-                }
-            });
-            run.nextCheckpoint = clock + kCheckpointInterval;
-        }
         // mostPasses only bounds the busiest lane (refills lower the true
         // maximum); the exact value is needed once the bound hits the limit.
         if (mostPasses >= kPassLimit) {
