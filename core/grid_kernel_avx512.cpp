@@ -51,15 +51,12 @@ struct Avx512 {
     static unsigned Bits(Mask m) { return m; }
     static Vec Increment(Vec n, Mask a) { return _mm512_mask_add_pd(n, a, n, Set1(1.0)); }
     static double HorizontalMax(Vec v) {
-        // Through memory: GCC 12's 512-to-256-bit extracts trip its own
-        // maybe-uninitialized warning, and this runs once per block only.
-        double lanes[kLanes];
-        Store(lanes, v);
-        double most = lanes[0];
-        for (double lane : lanes) {
-            most = lane > most ? lane : most;
-        }
-        return most;
+        // Zero-masked whole-register shuffles: GCC 12 trips its own
+        // maybe-uninitialized warning on the unmasked ones and on extracts.
+        v = Max(v, _mm512_maskz_shuffle_f64x2(0xFF, v, v, _MM_SHUFFLE(1, 0, 3, 2)));
+        v = Max(v, _mm512_maskz_shuffle_f64x2(0xFF, v, v, _MM_SHUFFLE(2, 3, 0, 1)));
+        v = Max(v, _mm512_maskz_permute_pd(0xFF, v, 0x55));
+        return _mm512_cvtsd_f64(v);
     }
     static Vec Expand(Vec v, unsigned lanes, const double* from) {
         return _mm512_mask_expandloadu_pd(v, static_cast<Mask>(lanes), from);
@@ -71,8 +68,8 @@ struct Avx512 {
     }
     // first, first + 1, ... in the kLanes targets at p.
     static void StoreSequence(std::int64_t* p, std::int64_t first) {
-        __m512i sequence = _mm512_add_epi64(_mm512_set1_epi64(first),
-                                            _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
+        __m512i sequence =
+            _mm512_add_epi64(_mm512_set1_epi64(first), _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
         _mm512_storeu_si512(p, sequence);
     }
     static unsigned BusyBits(const std::int64_t* targets) {
@@ -93,19 +90,25 @@ struct Avx512 {
                              const std::int64_t* targets, Vec passes, Vec sum) {
         Mask m = static_cast<Mask>(lanes);
         Vec band = _mm512_mul_pd(passes, Set1(128.0));
+        Mask escaped = _mm512_cmp_pd_mask(passes, Set1(255.0), _CMP_LT_OQ);
+        Vec index = band;
+        if ((m & ~escaped) != 0) {
+            index = _mm512_mask_mov_pd(InsideIndices(sum), escaped, band);
+        }
+        __m512i index64 = _mm512_maskz_cvtepi32_epi64(0xFF, _mm512_maskz_cvttpd_epi32(0xFF, index));
+        _mm512_storeu_si512(queueIndices, _mm512_maskz_compress_epi64(m, index64));
+        _mm512_storeu_si512(queueTargets,
+                            _mm512_maskz_compress_epi64(m, _mm512_loadu_si512(targets)));
+    }
+    // InsideIndex of each lane's squares.
+    static Vec InsideIndices(Vec sum) {
         Vec scaled = _mm512_mul_pd(sum, Set1(33424.0));
         Mask valid = _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(scaled, Set1(0.0), _CMP_GE_OQ),
                                              scaled, Set1(2147483648.0), _CMP_LT_OQ);
         Vec whole = _mm512_maskz_roundscale_pd(valid, scaled, _MM_FROUND_TO_ZERO);
         Vec wraps = _mm512_maskz_roundscale_pd(valid, _mm512_mul_pd(whole, Set1(1.0 / 32768.0)),
                                                _MM_FROUND_TO_NEG_INF);
-        Vec inside = _mm512_sub_pd(whole, _mm512_mul_pd(wraps, Set1(32768.0)));
-        Mask escaped = _mm512_cmp_pd_mask(passes, Set1(255.0), _CMP_LT_OQ);
-        Vec index = _mm512_mask_mov_pd(inside, escaped, band);
-        __m512i index64 = _mm512_maskz_cvtepi32_epi64(0xFF, _mm512_maskz_cvttpd_epi32(0xFF, index));
-        _mm512_storeu_si512(queueIndices, _mm512_maskz_compress_epi64(m, index64));
-        _mm512_storeu_si512(queueTargets,
-                            _mm512_maskz_compress_epi64(m, _mm512_loadu_si512(targets)));
+        return _mm512_sub_pd(whole, _mm512_mul_pd(wraps, Set1(32768.0)));
     }
     // The squares of the last pass for lanes whose orbit repeats with period
     // passes - checkpointPasses: those (255 - passes) mod period passes ahead,
