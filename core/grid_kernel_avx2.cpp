@@ -33,9 +33,11 @@ struct Avx2 {
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
     static constexpr std::int64_t kBlockPasses = 12;
-    // A vector is refilled once this many of its lanes have finished: a
-    // refill costs more than the passes its idle lanes waste meanwhile.
-    static constexpr int kLanesWorthARefill = 3;
+    // Finished lanes are collected once this many of one vector's lanes have
+    // finished, and a vector is refilled only with as many: a refill costs
+    // more than the passes its idle lanes waste meanwhile.
+    static constexpr int kLanesToCollect = 3;
+    static constexpr int kLanesToRefill = 3;
     // Passes every point runs in the early-escape sieve before the refilling
     // kernel takes it (see SieveStage).
     static constexpr int kSievePasses = 6;
@@ -94,7 +96,8 @@ struct Avx2 {
     }
     // first, first + 1, ... in the kLanes targets at p.
     static void StoreSequence(std::int64_t* p, std::int64_t first) {
-        __m256i sequence = _mm256_add_epi64(_mm256_set1_epi64x(first), _mm256_set_epi64x(3, 2, 1, 0));
+        __m256i sequence =
+            _mm256_add_epi64(_mm256_set1_epi64x(first), _mm256_set_epi64x(3, 2, 1, 0));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), sequence);
     }
     static unsigned BusyBits(const std::int64_t* targets) {

@@ -15,9 +15,11 @@ struct Avx512 {
     // Passes between collections of finished lanes; orbits are compared with
     // their checkpoints at the same beat. Mask registers keep collecting cheap.
     static constexpr std::int64_t kBlockPasses = 6;
-    // A vector is refilled once this many of its lanes have finished: a
-    // refill costs far more than the passes its idle lanes waste meanwhile.
-    static constexpr int kLanesWorthARefill = 6;
+    // Finished lanes are collected once this many of one vector's lanes have
+    // finished: a collection costs far more than the passes idle lanes waste.
+    // Then every vector with a finished lane is refilled, which is cheap.
+    static constexpr int kLanesToCollect = 6;
+    static constexpr int kLanesToRefill = 1;
     // Passes every point runs in the early-escape sieve before the refilling
     // kernel takes it (see SieveStage).
     static constexpr int kSievePasses = 6;

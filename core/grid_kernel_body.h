@@ -363,7 +363,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     constexpr int kLanes = Isa::kLanes;
     constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
-    constexpr int kLanesWorthARefill = Isa::kLanesWorthARefill;
+    constexpr int kLanesToCollect = Isa::kLanesToCollect;
 
     Vec zx[kVectors];
     Vec zy[kVectors];
@@ -429,18 +429,19 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             clock = clock + steps;
             mostPasses = mostPasses + steps;
             bool event = mostPasses >= kPassLimit;
-            // The same rule as the refill below, so that a block with only
-            // lone escaped lanes goes straight on.
-            int worthARefill = run.nextPoint < chunkEnd && (run.nextPoint < run.pointCount ||
-                                                            run.stagePos < run.stageEnd)
-                                   ? kLanesWorthARefill
-                                   : 1;
+            // Lanes are collected once one vector has enough finished ones.
+            // At the end of the chunk or of the queue any finished lane will
+            // do, so the call returns promptly.
+            int worthCollecting = run.nextPoint < chunkEnd && (run.nextPoint < run.pointCount ||
+                                                               run.stagePos < run.stageEnd)
+                                      ? kLanesToCollect
+                                      : 1;
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
                 unsigned running = Isa::Bits(active[v]);
                 unsigned escaped = busy[v] & ~running;
-                event =
-                    event || CountLanes(escaped) >= worthARefill || (escaped != 0 && running == 0);
+                event = event || CountLanes(escaped) >= worthCollecting ||
+                        (escaped != 0 && running == 0);
                 if constexpr (kCheckCycles) {
                     event = event || Isa::Bits(Isa::And(
                                          active[v], Isa::SameZ(zx[v], px[v], zy[v], py[v]))) != 0;
@@ -483,11 +484,11 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             if (refill == 0) {
                 return;
             }
-            // Refilling a vector costs more than a few passes of it, so escaped
-            // lanes sit out blocks until enough have gathered, unless one's
-            // count has reached the limit (its squares are needed now).
+            // Where refilling a vector costs more than a few passes of it,
+            // escaped lanes sit out blocks until enough have gathered, unless
+            // one's count has reached the limit (its squares are needed now).
             if (mayWait && (due | cycled) == 0 && running != 0 &&
-                CountLanes(escaped) < kLanesWorthARefill &&
+                CountLanes(escaped) < Isa::kLanesToRefill &&
                 (escaped & Isa::Bits(Isa::AtLeast(passes[v], limit))) == 0) {
                 return;
             }

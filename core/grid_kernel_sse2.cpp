@@ -17,8 +17,9 @@ struct Sse2 {
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
     static constexpr std::int64_t kBlockPasses = 12;
-    // A vector is refilled as soon as one of its lanes has finished.
-    static constexpr int kLanesWorthARefill = 1;
+    // Finished lanes are collected and refilled as soon as one has finished.
+    static constexpr int kLanesToCollect = 1;
+    static constexpr int kLanesToRefill = 1;
     static constexpr int kLanes = 2;
 
     static Vec Load(const double* p) { return _mm_loadu_pd(p); }
