@@ -100,10 +100,6 @@ struct Avx2 {
             _mm256_add_epi64(_mm256_set1_epi64x(first), _mm256_set_epi64x(3, 2, 1, 0));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), sequence);
     }
-    static unsigned BusyBits(const std::int64_t* targets) {
-        __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(targets));
-        return Bits(_mm256_castsi256_pd(_mm256_cmpgt_epi64(t, _mm256_set1_epi64x(-1))));
-    }
     static Vec Fill(Vec v, unsigned lanes, double x) {
         return _mm256_blendv_pd(v, Set1(x), LaneMask(lanes));
     }

@@ -74,9 +74,6 @@ struct Avx512 {
             _mm512_add_epi64(_mm512_set1_epi64(first), _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
         _mm512_storeu_si512(p, sequence);
     }
-    static unsigned BusyBits(const std::int64_t* targets) {
-        return _mm512_cmpge_epi64_mask(_mm512_loadu_si512(targets), _mm512_setzero_si512());
-    }
     static Vec Fill(Vec v, unsigned lanes, double x) {
         return _mm512_mask_mov_pd(v, static_cast<Mask>(lanes), Set1(x));
     }

@@ -464,9 +464,11 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             constexpr int base = v * kLanes;
+            // A lane that has run all passes is inside the set, even if the
+            // last one failed the test; escaped lanes are the others that failed.
             unsigned running = Isa::Bits(active[v]);
-            unsigned escaped = busy[v] & ~running;
-            unsigned due = running & Isa::Bits(Isa::AtLeast(passes[v], limit));
+            unsigned due = busy[v] & Isa::Bits(Isa::AtLeast(passes[v], limit));
+            unsigned escaped = busy[v] & ~running & ~due;
             unsigned cycled = 0;
             if constexpr (kCheckCycles) {
                 // On entry a checkpoint may have just been taken: z equals it
@@ -486,10 +488,9 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
             }
             // Where refilling a vector costs more than a few passes of it,
             // escaped lanes sit out blocks until enough have gathered, unless
-            // one's count has reached the limit (its squares are needed now).
+            // a lane has reached the limit (its squares are needed now).
             if (mayWait && (due | cycled) == 0 && running != 0 &&
-                CountLanes(escaped) < Isa::kLanesToRefill &&
-                (escaped & Isa::Bits(Isa::AtLeast(passes[v], limit))) == 0) {
+                CountLanes(escaped) < Isa::kLanesToRefill) {
                 return;
             }
             double sums[kLanes];
@@ -517,9 +518,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                                           colourSums);
                     }
                     run.tally.finished = run.tally.finished + CountLanes(finishing);
-                    run.tally.inside =
-                        run.tally.inside +
-                        CountLanes(finishing & Isa::Bits(Isa::AtLeast(colourPasses, limit)));
+                    run.tally.inside = run.tally.inside + CountLanes(due | cycled);
                 }
             } else {
                 Isa::Store(sums, sum[v]);
@@ -575,13 +574,23 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 cx[v] = Isa::Expand(cx[v], refill, run.stageCx + run.stagePos);
                 cy[v] = Isa::Expand(cy[v], refill, run.stageCy + run.stagePos);
                 Isa::ExpandTargets(run.target + base, refill, run.stageTarget + run.stagePos);
-                run.stagePos = run.stagePos + CountLanes(refill);
-                run.stagePos = run.stagePos < run.stageEnd ? run.stagePos : run.stageEnd;
-                busy[v] = Isa::BusyBits(run.target + base);
+                // The lowest refilled lanes take the points left; past the end
+                // the stage holds idle entries.
+                int available = run.stageEnd - run.stagePos;
+                unsigned taken = refill;
+                if (CountLanes(refill) > available) {
+                    taken = 0;
+                    for (unsigned bits = refill; available > 0; bits &= bits - 1) {
+                        taken |= bits & (0u - bits);
+                        available = available - 1;
+                    }
+                }
+                busy[v] = (busy[v] & ~refill) | taken;
+                run.stagePos = run.stagePos + CountLanes(taken);
                 if constexpr (kCheckCycles) {
-                    // z0 = 0 is a point of the orbit like any other.
-                    px[v] = Isa::Fill(Isa::Fill(px[v], refill & busy[v], 0.0), refill & ~busy[v],
-                                      kNoCheckpoint);
+                    // z0 = 0 is a point of the orbit like any other. Idle lanes
+                    // never take part in the comparison, so theirs is moot.
+                    px[v] = Isa::Fill(px[v], refill, 0.0);
                     py[v] = Isa::Fill(py[v], refill, 0.0);
                     Isa::StoreLanes(run.checkpointPasses + base, refill, Isa::Set1(0.0));
                 }
