@@ -72,16 +72,18 @@ void RegisterAll() {
     BuildPalette();
     for (const View& view : kViews) {
         std::string name = view.name;
+        // Long enough that a few seconds of contention on a shared machine
+        // move an average only a little.
         benchmark::RegisterBenchmark(("Literal/" + name).c_str(), RenderLiterally, view)
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
+            ->MinTime(2.0);
         benchmark::RegisterBenchmark(("Render/" + name).c_str(), RenderWith, view,
                                      BestRenderKernel())
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(1.0);
+            ->MinTime(2.0);
         benchmark::RegisterBenchmark(("RenderAvx2/" + name).c_str(), RenderWith, view, kAvx2Kernel)
             ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
+            ->MinTime(2.0);
         benchmark::RegisterBenchmark(("RenderSse2/" + name).c_str(), RenderWith, view, kSse2Kernel)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.3);
