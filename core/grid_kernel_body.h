@@ -150,8 +150,7 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, double* c
 }
 
 // Queues the next grid points at stage[end...], up to kStagePoints, a row run
-// at a time, whole vectors at once. Returns the new end; entries past it may
-// hold the start of the next run and are overwritten later.
+// at a time, whole vectors at once. Returns the new end.
 template <class Isa, int kLaneCount>
 inline int TakePoints(GridRun<kLaneCount>& run, const PointGrid& grid, int end) {
     constexpr int kLanes = Isa::kLanes;
@@ -395,7 +394,6 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     });
     const Vec bound = Isa::Set1(4.0);
     const Vec limit = Isa::Set1(static_cast<double>(kPassLimit));
-    const double kNoCheckpoint = NoCheckpoint();
 
     std::int64_t clock = run.clock;
     // Idle lanes are filled on entry, as if they had just finished.
@@ -403,16 +401,14 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     std::int64_t mostPasses = kPassLimit;  // unknown yet: measured after the fill
     for (;;) {
         // Checkpoints move between blocks, whether or not lanes were
-        // collected after the last one.
+        // collected after the last one. Idle lanes never take part in the
+        // comparison, so their checkpoints are moot.
         if (kCheckCycles && clock >= run.nextCheckpoint) {
             Repeat<kVectors>([&](auto vi) {
                 constexpr int v = decltype(vi)::value;
                 px[v] = zx[v];
                 py[v] = zy[v];
                 Isa::Store(run.checkpointPasses + v * kLanes, passes[v]);
-                for (unsigned bits = ~busy[v] & kAllLanes; bits != 0; bits &= bits - 1) {
-                    px[v] = Isa::InsertLane(px[v], LowestLane(bits), kNoCheckpoint);
-                }
             });
             run.nextCheckpoint = clock + kCheckpointInterval;
         }
@@ -588,8 +584,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 busy[v] = (busy[v] & ~refill) | taken;
                 run.stagePos = run.stagePos + CountLanes(taken);
                 if constexpr (kCheckCycles) {
-                    // z0 = 0 is a point of the orbit like any other. Idle lanes
-                    // never take part in the comparison, so theirs is moot.
+                    // z0 = 0 is a point of the orbit like any other.
                     px[v] = Isa::Fill(px[v], refill, 0.0);
                     py[v] = Isa::Fill(py[v], refill, 0.0);
                     Isa::StoreLanes(run.checkpointPasses + base, refill, Isa::Set1(0.0));
@@ -609,9 +604,8 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                     cy[v] = Isa::InsertLane(cy[v], i, nextCy);
                     if constexpr (kCheckCycles) {
                         // z0 = 0 is a point of the orbit like any other.
-                        double checkpoint = taken ? 0.0 : kNoCheckpoint;
-                        px[v] = Isa::InsertLane(px[v], i, checkpoint);
-                        py[v] = Isa::InsertLane(py[v], i, checkpoint);
+                        px[v] = Isa::InsertLane(px[v], i, 0.0);
+                        py[v] = Isa::InsertLane(py[v], i, 0.0);
                         run.checkpointPasses[lane] = 0.0;
                     }
                 }
