@@ -25,10 +25,9 @@ struct Avx2 {
     // A lane mask is 1.0 in each chosen lane and 0.0 elsewhere, so counting
     // passes is one add and keeping lanes one and.
     using Mask = __m256d;
-    // Finished lanes are coloured with a gather and refilled by permuting the
-    // next queued points into place.
+    // Finished lanes are refilled by permuting the next queued points into
+    // place; their palette indices are queued and written in batches.
     static constexpr bool kRefillsWholeVectors = true;
-    static constexpr bool kQueuesColours = false;
     // Passes between collections of finished lanes; orbits are compared with
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
@@ -106,13 +105,32 @@ struct Avx2 {
     static void StoreLanes(double* p, unsigned lanes, Vec v) {
         _mm256_maskstore_pd(p, _mm256_castpd_si256(LaneMask(lanes)), v);
     }
-    // EscapeIndex's colour for each lane in lanes, written to out[targets[i]]:
-    // 128 per pass, or InsideIndex of the last squares after 255 passes. Every
-    // step is exact in doubles (truncation, then the low 15 bits as a
-    // remainder by a power of two).
-    static void WriteColours(std::uint32_t* out, const std::int64_t* targets, unsigned lanes,
-                             Vec passes, Vec sum) {
+    // EscapeIndex's palette index for each lane in lanes: 128 per pass, or
+    // InsideIndex of the last squares after 255 passes. Every step is exact in
+    // doubles (truncation, then the low 15 bits as a remainder by a power of
+    // two). The chosen lanes' targets and indices are packed to the front of
+    // queueTargets and queueIndices; all 4 slots of each are written.
+    static void QueueColours(std::int64_t* queueTargets, std::int64_t* queueIndices, unsigned lanes,
+                             const std::int64_t* targets, Vec passes, Vec sum) {
         Vec band = _mm256_mul_pd(passes, Set1(128.0));
+        Vec escaped = _mm256_cmp_pd(passes, Set1(255.0), _CMP_LT_OQ);
+        Vec index = band;
+        if ((lanes & ~static_cast<unsigned>(_mm256_movemask_pd(escaped))) != 0) {
+            index = _mm256_blendv_pd(InsideIndices(sum), band, escaped);
+        }
+        std::int32_t indices[kLanes];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(indices), _mm256_cvttpd_epi32(index));
+        // Every lane is stored, and the slot moves on past the chosen ones:
+        // no branch per lane.
+        int slot = 0;
+        for (int i = 0; i < kLanes; ++i) {
+            queueTargets[slot] = targets[i];
+            queueIndices[slot] = indices[i];
+            slot = slot + static_cast<int>(lanes >> i & 1u);
+        }
+    }
+    // InsideIndex of each lane's squares.
+    static Vec InsideIndices(Vec sum) {
         Vec scaled = _mm256_mul_pd(sum, Set1(33424.0));
         Vec valid = _mm256_and_pd(_mm256_cmp_pd(scaled, Set1(0.0), _CMP_GE_OQ),
                                   _mm256_cmp_pd(scaled, Set1(2147483648.0), _CMP_LT_OQ));
@@ -120,21 +138,7 @@ struct Avx2 {
             _mm256_and_pd(valid, _mm256_round_pd(scaled, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
         Vec wraps = _mm256_round_pd(_mm256_mul_pd(whole, Set1(1.0 / 32768.0)),
                                     _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-        Vec inside = _mm256_sub_pd(whole, _mm256_mul_pd(wraps, Set1(32768.0)));
-        Vec index = _mm256_blendv_pd(inside, band, _mm256_cmp_pd(passes, Set1(255.0), _CMP_LT_OQ));
-        // Other lanes look up entry 0, so no stray index reaches the gather.
-        index = _mm256_and_pd(index, LaneMask(lanes));
-        __m128i colours = _mm_i32gather_epi32(reinterpret_cast<const int*>(Palette),
-                                              _mm256_cvttpd_epi32(index), 4);
-        // The table's top byte is zero, so the wrap sets alpha to 0xFF.
-        colours = _mm_sub_epi32(colours, _mm_set1_epi32(0x01000000));
-        std::uint32_t values[kLanes];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(values), colours);
-        for (int i = 0; i < kLanes; ++i) {
-            if ((lanes >> i & 1u) != 0) {
-                out[targets[i]] = values[i];
-            }
-        }
+        return _mm256_sub_pd(whole, _mm256_mul_pd(wraps, Set1(32768.0)));
     }
     // The squares of the last pass for lanes whose orbit repeats with period
     // passes - checkpointPasses: those (255 - passes) mod period passes ahead,

@@ -24,12 +24,10 @@ struct Avx512 {
     // kernel takes it (see SieveStage).
     static constexpr int kSievePasses = 6;
     static constexpr int kLanes = 8;
-    // Finished lanes are coloured with a gather and a scatter and refilled
-    // with expand-loads, without a branch per lane.
+    // Finished lanes are refilled with expand-loads, without a branch per
+    // lane; their palette indices are queued (compressed, 8 lanes stored at
+    // once) and written in batches: cheaper than a scatter.
     static constexpr bool kRefillsWholeVectors = true;
-    // Their palette indices are queued (compressed, 8 lanes stored at once)
-    // and written in batches: cheaper than a scatter.
-    static constexpr bool kQueuesColours = true;
 
     static Vec Load(const double* p) { return _mm512_loadu_pd(p); }
     static void Store(double* p, Vec v) { _mm512_storeu_pd(p, v); }

@@ -504,15 +504,10 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
                 }
                 unsigned finishing = escaped | due | cycled;
                 if (finishing != 0) {
-                    if constexpr (Isa::kQueuesColours) {
-                        Isa::QueueColours(run.pendingTarget + run.pendingCount,
-                                          run.pendingIndex + run.pendingCount, finishing,
-                                          run.target + base, colourPasses, colourSums);
-                        run.pendingCount = run.pendingCount + CountLanes(finishing);
-                    } else {
-                        Isa::WriteColours(out, run.target + base, finishing, colourPasses,
-                                          colourSums);
-                    }
+                    Isa::QueueColours(run.pendingTarget + run.pendingCount,
+                                      run.pendingIndex + run.pendingCount, finishing,
+                                      run.target + base, colourPasses, colourSums);
+                    run.pendingCount = run.pendingCount + CountLanes(finishing);
                     run.tally.finished = run.tally.finished + CountLanes(finishing);
                     run.tally.inside = run.tally.inside + CountLanes(due | cycled);
                 }
