@@ -32,6 +32,7 @@ struct Avx2 {
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
     static constexpr std::int64_t kBlockPasses = 12;
+    static constexpr std::int64_t kCheckingBlockPasses = 12;
     // Finished lanes are collected once this many of one vector's lanes have
     // finished, and a vector is refilled only with as many: a refill costs
     // more than the passes its idle lanes waste meanwhile.

@@ -363,6 +363,8 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
     constexpr int kLaneCount = kVectors * kLanes;
     constexpr unsigned kAllLanes = (1u << kLanes) - 1;
     constexpr int kLanesToCollect = Isa::kLanesToCollect;
+    constexpr std::int64_t kBlockPasses =
+        kCheckCycles ? Isa::kCheckingBlockPasses : Isa::kBlockPasses;
 
     Vec zx[kVectors];
     Vec zy[kVectors];
@@ -414,7 +416,7 @@ bool RunPasses(GridRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, std:
         }
         if (!fillIdle) {
             std::int64_t steps = kPassLimit - mostPasses;
-            steps = steps < Isa::kBlockPasses ? steps : Isa::kBlockPasses;
+            steps = steps < kBlockPasses ? steps : kBlockPasses;
             for (std::int64_t step = 0; step < steps; ++step) {
                 Repeat<kVectors>([&](auto vi) {
                     constexpr int v = decltype(vi)::value;

@@ -17,6 +17,7 @@ struct Sse2 {
     // their checkpoints at the same beat. Collecting lanes costs more without mask registers, so
     // blocks are longer.
     static constexpr std::int64_t kBlockPasses = 12;
+    static constexpr std::int64_t kCheckingBlockPasses = 12;
     // Finished lanes are collected and refilled as soon as one has finished.
     static constexpr int kLanesToCollect = 1;
     static constexpr int kLanesToRefill = 1;
