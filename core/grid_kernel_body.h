@@ -130,6 +130,17 @@ struct GridRun {
     CycleTally tally;
 };
 
+// Moves the queue past count points of the current row.
+template <int kLaneCount>
+inline void SkipPoints(GridRun<kLaneCount>& run, const PointGrid& grid, std::size_t count) {
+    run.nextPoint = run.nextPoint + count;
+    run.column = run.column + count;
+    if (run.column == grid.columns) {
+        run.column = 0;
+        run.row = run.row + 1;
+    }
+}
+
 // Hands out the next grid point.
 template <int kLaneCount>
 inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, double* cx, double* cy,
@@ -140,12 +151,7 @@ inline bool TakePoint(GridRun<kLaneCount>& run, const PointGrid& grid, double* c
     *cx = grid.cx[run.column];
     *cy = grid.cy[run.row];
     *target = static_cast<std::int64_t>(run.nextPoint);
-    run.nextPoint = run.nextPoint + 1;
-    run.column = run.column + 1;
-    if (run.column == grid.columns) {
-        run.column = 0;
-        run.row = run.row + 1;
-    }
+    SkipPoints(run, grid, 1);
     return true;
 }
 
@@ -173,12 +179,7 @@ inline int TakePoints(GridRun<kLaneCount>& run, const PointGrid& grid, int end) 
             run.stageTarget[end + i] = first + static_cast<std::int64_t>(i);
         }
         end = end + static_cast<int>(count);
-        run.nextPoint = run.nextPoint + count;
-        run.column = run.column + count;
-        if (run.column == grid.columns) {
-            run.column = 0;
-            run.row = run.row + 1;
-        }
+        SkipPoints(run, grid, count);
     }
     return end;
 }
