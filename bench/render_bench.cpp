@@ -9,7 +9,7 @@
 #include "core/escape.h"
 #include "core/palette.h"
 #include "core/render.h"
-#include "core/render_kernel.h"
+#include "core/kernel/render_kernel.h"
 #include "core/view.h"
 
 namespace {
@@ -48,7 +48,7 @@ void RenderLiterally(benchmark::State& state, View view) {
             double cy = static_cast<double>(y) / pixelsPerUnitY - imOffset;
             for (std::int32_t x = 0; x < kWidth; ++x) {
                 double cx = static_cast<double>(x) / pixelsPerUnitX + reLeft;
-                *out++ = Palette[EscapeIndex(cx, cy)] - 0x01000000u;
+                *out++ = OpaquePixel(EscapeIndex(cx, cy));
             }
         }
         benchmark::DoNotOptimize(pixels.data());

@@ -1,8 +1,34 @@
 #include "core/escape.h"
 
-constexpr double kEscapeBound = 4.0;
-constexpr std::int32_t kBandWidth = 128;
-constexpr double kInsideScale = 33424.0;
+namespace {
+
+struct EscapeOutcome {
+    std::int32_t passes;
+    double magnitudeSquared;  // y2 + x2 as the last test saw it
+};
+
+// The test looks at the squares of the iterate before this pass's update.
+// A NaN or infinite c fails it in pass 2 like any far-away point.
+EscapeOutcome Iterate(double cx, double cy) {
+    double zx = 0.0;
+    double zy = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+    std::int32_t n = 0;
+    while (n < kMaxIterations) {
+        x2 = zx * zx;
+        y2 = zy * zy;
+        zy = zy * (zx + zx) + cy;
+        zx = (x2 - y2) + cx;
+        n = n + 1;
+        if (!(y2 + x2 < kEscapeBound)) {
+            break;
+        }
+    }
+    return EscapeOutcome{n, y2 + x2};
+}
+
+}  // namespace
 
 PaletteIndex InsideIndex(double magnitudeSquared) {
     double scaled = magnitudeSquared * kInsideScale;
@@ -15,25 +41,13 @@ PaletteIndex InsideIndex(double magnitudeSquared) {
 }
 
 PaletteIndex EscapeIndex(double cx, double cy) {
-    double zx = 0.0;
-    double zy = 0.0;
-    double x2 = 0.0;
-    double y2 = 0.0;
-    std::int32_t n = 0;
-    // The test looks at the squares of the iterate before this pass's update.
-    // A NaN or infinite c fails it in pass 2 like any far-away point.
-    while (n < kMaxIterations) {
-        x2 = zx * zx;
-        y2 = zy * zy;
-        zy = zy * (zx + zx) + cy;
-        zx = (x2 - y2) + cx;
-        n = n + 1;
-        if (!(y2 + x2 < kEscapeBound)) {
-            break;
-        }
+    EscapeOutcome outcome = Iterate(cx, cy);
+    if (outcome.passes < kMaxIterations) {
+        return kBandWidth * outcome.passes;
     }
-    if (n < kMaxIterations) {
-        return kBandWidth * n;
-    }
-    return InsideIndex(y2 + x2);
+    return InsideIndex(outcome.magnitudeSquared);
+}
+
+std::int32_t EscapePasses(double cx, double cy) {
+    return Iterate(cx, cy).passes;
 }

@@ -12,4 +12,12 @@ using PaletteIndex = std::int32_t;
 // Entries are 0x00RRGGBB; the top byte stays zero so the renderer can add alpha.
 extern std::uint32_t Palette[kPaletteSize];
 
+// Subtracting this from an entry wraps its zero top byte to an alpha of 0xFF.
+constexpr std::uint32_t kOpaqueWrap = 0x01000000u;
+
 void BuildPalette();
+
+// The opaque 0xAARRGGBB pixel of an entry.
+inline std::uint32_t OpaquePixel(PaletteIndex index) {
+    return Palette[index] - kOpaqueWrap;
+}

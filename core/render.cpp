@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "core/point_grid.h"
+#include "core/kernel/point_grid.h"
 #include "core/view.h"
 
 namespace {

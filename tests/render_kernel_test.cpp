@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/cycle_policy.h"
+#include "core/kernel/cycle_policy.h"
 #include "core/escape.h"
 #include "core/render.h"
-#include "core/render_kernel.h"
+#include "core/kernel/render_kernel.h"
 #include "tests/core_fixture.h"
 
 namespace {
@@ -44,7 +44,7 @@ std::vector<std::uint32_t> RenderLiterally(const Rect& region) {
         for (std::int32_t x = region.left; x < region.right; ++x) {
             double cx = static_cast<double>(x) / pixelsPerUnitX + reLeft;
             double cy = static_cast<double>(y) / pixelsPerUnitY - imOffset;
-            pixels.push_back(Palette[EscapeIndex(cx, cy)] - 0x01000000u);
+            pixels.push_back(OpaquePixel(EscapeIndex(cx, cy)));
         }
     }
     return pixels;

@@ -10,7 +10,7 @@
 
 #include "core/palette.h"
 #include "core/render.h"
-#include "core/render_kernel.h"
+#include "core/kernel/render_kernel.h"
 #include "core/view.h"
 
 namespace {

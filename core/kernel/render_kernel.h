@@ -26,3 +26,12 @@ void SelectRenderKernel(RenderKernel kernel);
 // The kernel RenderRegion uses; the first call picks BestRenderKernel() when
 // none has been selected.
 RenderKernel ActiveRenderKernel();
+
+// Points one instruction of the kernel works on.
+int RenderKernelLanes(RenderKernel kernel);
+
+// For measuring the machine's ceiling: runs passes literal passes on
+// never-escaping lanes of vectors vectors (1 ... 8) side by side, with the
+// kernel's instructions; false if the kernel has no vectors or is not
+// supported. *checksum only keeps the work from being optimised away.
+bool RunCeilingPasses(RenderKernel kernel, int vectors, std::int64_t passes, double* checksum);

@@ -1,4 +1,4 @@
-#include "core/cycle_policy.h"
+#include "core/kernel/cycle_policy.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "core/render_kernel.h"
+#include "core/kernel/render_kernel.h"
 
 #include <initializer_list>
 
-#include "core/cpu_features.h"
-#include "core/point_grid.h"
+#include "core/kernel/cpu_features.h"
+#include "core/kernel/point_grid.h"
 
 namespace {
 
@@ -68,6 +68,41 @@ void RenderGrid(const PointGrid& grid, std::uint32_t* out) {
         default:
             RenderGridScalar(grid, out);
             return;
+    }
+}
+
+int RenderKernelLanes(RenderKernel kernel) {
+    switch (kernel) {
+        case kScalarKernel:
+            return 1;
+        case kSse2Kernel:
+            return 2;
+        case kAvx2Kernel:
+            return 4;
+        case kAvx512Kernel:
+            return 8;
+    }
+    return 1;
+}
+
+bool RunCeilingPasses(RenderKernel kernel, int vectors, std::int64_t passes, double* checksum) {
+    if (!IsRenderKernelSupported(kernel) || vectors < 1 || vectors > 8) {
+        return false;
+    }
+    switch (kernel) {
+#if defined(__x86_64__) || defined(_M_X64)
+        case kSse2Kernel:
+            *checksum = RunCeilingSse2(vectors, passes);
+            return true;
+        case kAvx2Kernel:
+            *checksum = RunCeilingAvx2(vectors, passes);
+            return true;
+        case kAvx512Kernel:
+            *checksum = RunCeilingAvx512(vectors, passes);
+            return true;
+#endif
+        default:
+            return false;
     }
 }
 

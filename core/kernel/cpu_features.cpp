@@ -1,4 +1,4 @@
-#include "core/cpu_features.h"
+#include "core/kernel/cpu_features.h"
 
 #include <cstdint>
 

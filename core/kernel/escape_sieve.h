@@ -1,0 +1,80 @@
+// The early-escape sieve. Many points of a wide view escape within a few
+// passes, and sitting in the refilling kernel costs them more than that: the
+// sieve runs kSievePasses passes of a batch of newly staged points side by
+// side, without refills, and colours the ones that escape. The rest stay
+// staged, in order, and start again from z = 0 in the kernel.
+#pragma once
+
+#include "core/kernel/colour_queue.h"
+#include "core/kernel/escape_pass.h"
+#include "core/kernel/kernel_run.h"
+
+namespace {
+
+// The most stage fills the sieve may rest.
+constexpr int kLongestSieveRest = 64;
+
+// Sieves the staged points from first to end; returns the new end.
+template <class Isa, int kVectors, int kSievePasses>
+int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
+    using Vec = typename Isa::Vec;
+    constexpr int kLanes = Isa::kLanes;
+    const Vec bound = Isa::Set1(kEscapeBound);
+    int kept = first;
+    int escaped = 0;
+    for (int start = first; start < end; start += kVectors * kLanes) {
+        Vec zx[kVectors];
+        Vec zy[kVectors];
+        Vec cx[kVectors];
+        Vec cy[kVectors];
+        typename Isa::Ints tag[kVectors];
+        typename Isa::Mask running[kVectors];
+        unsigned valid[kVectors];
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            int base = start + v * kLanes;
+            int count = end - base;
+            count = count < 0 ? 0 : (count > kLanes ? kLanes : count);
+            // Past end the stage holds idle or stale points; their lanes are off.
+            valid[v] = (1u << count) - 1;
+            cx[v] = Isa::Load(run.stageCx + base);
+            cy[v] = Isa::Load(run.stageCy + base);
+            tag[v] = Isa::LoadInts(run.stageTag + base);
+            zx[v] = Isa::Set1(0.0);
+            zy[v] = Isa::Set1(0.0);
+            running[v] = Isa::Lanes(valid[v]);
+        });
+        for (int pass = 0; pass < kSievePasses; ++pass) {
+            Repeat<kVectors>([&](auto vi) {
+                constexpr int v = decltype(vi)::value;
+                RunPass<Isa>(zx[v], zy[v], cx[v], cy[v], tag[v], running[v], bound);
+            });
+        }
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            unsigned stay = Isa::Bits(running[v]) & valid[v];
+            unsigned gone = valid[v] & ~stay;
+            // An escaped point's tag holds its pass count: it is its entry.
+            QueueEntries<Isa>(run, gone, tag[v]);
+            Isa::CompressTo(run.stageCx + kept, stay, cx[v]);
+            Isa::CompressTo(run.stageCy + kept, stay, cy[v]);
+            Isa::CompressIntsTo(run.stageTag + kept, stay,
+                                Isa::AndInts(tag[v], Isa::Set1Ints(kTargetMask)));
+            kept = kept + CountLanes(stay);
+            escaped = escaped + CountLanes(gone);
+        });
+    }
+    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(escaped);
+    // The sieve pays while most points escape in it; otherwise it rests for a
+    // growing number of fills.
+    if (escaped * 2 < end - first) {
+        run.sieveSkip = run.sieveBackoff;
+        run.sieveBackoff =
+            run.sieveBackoff * 2 < kLongestSieveRest ? run.sieveBackoff * 2 : kLongestSieveRest;
+    } else {
+        run.sieveBackoff = 1;
+    }
+    return kept;
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+// The vector kernel, written once for every instruction set. Each kernel file
+// includes this with its Isa (primitives only) and a Shape (how many vectors
+// run side by side, how long a block is, when lanes are collected); all of it
+// has internal linkage, so code compiled for one instruction set can never be
+// picked by the linker for another.
+//
+// Every lane runs the literal pass of EscapeIndex and counts its own passes
+// in its tag. Passes run in blocks of Shape::kBlockPasses, which divides the
+// pass limit, so a lane refilled at a block's end reaches the limit exactly at
+// one. A lane that escapes stops counting and waits, its z running on unused,
+// until lanes are collected: once one vector has Shape::kLanesToCollect
+// finished lanes, or a lane is at the limit or caught repeating. Then every
+// vector's finished lanes are queued and refilled at once, without a branch
+// per vector.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/kernel/colour_queue.h"
+#include "core/kernel/escape_pass.h"
+#include "core/kernel/lane_refill.h"
+#include "core/kernel/lanes.h"
+#include "core/kernel/orbit_cycles.h"
+#include "core/kernel/point_stage.h"
+
+namespace {
+
+static_assert(kChunkPoints > 0, "chunks must hand out points");
+
+// What the lanes of each vector did in the block just run.
+template <int kVectors>
+struct BlockEnd {
+    unsigned done[kVectors];     // finished: escaped, at the limit or cycled
+    unsigned atLimit[kVectors];  // ran all passes
+    unsigned cycled[kVectors];   // caught repeating (never at the limit)
+    bool anyAtLimit;
+    bool anyCycled;
+    int mostDone;  // the most finished lanes of one vector
+};
+
+template <class Isa, int kVectors, int kBlockPasses>
+KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, typename Isa::Vec bound) {
+    // The squares are kept from the last pass only: the colour of a lane at
+    // the limit needs them, and keeping them every pass costs registers.
+    for (int pass = 1; pass < kBlockPasses; ++pass) {
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            RunPass<Isa>(lanes.zx[v], lanes.zy[v], lanes.cx[v], lanes.cy[v], lanes.tag[v],
+                         lanes.running[v], bound);
+        });
+    }
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        lanes.magnitude[v] = RunPass<Isa>(lanes.zx[v], lanes.zy[v], lanes.cx[v], lanes.cy[v],
+                                          lanes.tag[v], lanes.running[v], bound);
+    });
+}
+
+template <class Isa, int kVectors, bool kCheckCycles>
+KERNEL_INLINE BlockEnd<kVectors> EndBlock(const Lanes<Isa, kVectors>& lanes) {
+    BlockEnd<kVectors> end;
+    end.anyAtLimit = false;
+    end.anyCycled = false;
+    end.mostDone = 0;
+    const typename Isa::Ints unit = Isa::Set1Ints(kPassUnit);
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        // A count of kMaxIterations plus one more pass reaches the sign bit.
+        unsigned atLimit = Isa::SignBits(Isa::AddInts(lanes.tag[v], unit));
+        unsigned cycled = 0;
+        if constexpr (kCheckCycles) {
+            cycled = CycledLanes<Isa, kVectors, v>(lanes) & ~atLimit;
+        }
+        unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit | cycled;
+        end.done[v] = done;
+        end.atLimit[v] = atLimit;
+        end.cycled[v] = cycled;
+        end.anyAtLimit = end.anyAtLimit || atLimit != 0;
+        end.anyCycled = end.anyCycled || cycled != 0;
+        int count = CountLanes(done);
+        end.mostDone = count > end.mostDone ? count : end.mostDone;
+    });
+    return end;
+}
+
+template <class Isa, class Shape, bool kCheckCycles>
+void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes,
+                  KernelRun<Shape::kVectors * Isa::kLanes>& run, const BlockEnd<Shape::kVectors>& end,
+                  const PointGrid& grid, std::uint32_t* out) {
+    constexpr int kVectors = Shape::kVectors;
+    constexpr int kLaneCount = kVectors * Isa::kLanes;
+    if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
+        FillStage<Isa, kVectors, Shape::kSievePasses>(run, grid, out);
+    }
+    if constexpr (kCheckCycles) {
+        if (end.anyCycled) {
+            Repeat<kVectors>([&](auto vi) {
+                constexpr int v = decltype(vi)::value;
+                if (end.cycled[v] != 0) {
+                    QueueCycledLanes<Isa, kVectors, v>(lanes, run, end.cycled[v]);
+                }
+            });
+        }
+    }
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        typename Isa::Ints entries = lanes.tag[v];
+        if (end.anyAtLimit) {
+            entries = FinishedEntries<Isa, kVectors, v>(lanes, end.atLimit[v]);
+        }
+        QueueEntries<Isa>(run, end.done[v] & ~end.cycled[v], entries);
+        unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
+        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, end.done[v] | idle);
+        run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(CountLanes(end.done[v]));
+        run.tally.inside = run.tally.inside +
+                           static_cast<std::uint64_t>(CountLanes(end.atLimit[v] | end.cycled[v]));
+        run.tally.caught = run.tally.caught + static_cast<std::uint64_t>(CountLanes(end.cycled[v]));
+    });
+    // The last refills may have run into the idle points past the end.
+    run.stagePos = run.stagePos < run.stageEnd ? run.stagePos : run.stageEnd;
+    if (run.queued >= kQueuePoints) {
+        WriteQueuedColours(run, out);
+    }
+}
+
+// Runs blocks until the grid cursor passes chunkEnd (then the lanes are saved
+// in run and it returns true) or every point is coloured (false).
+template <class Isa, class Shape, bool kCheckCycles>
+bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& grid,
+               std::uint32_t* out, std::size_t chunkEnd) {
+    constexpr int kVectors = Shape::kVectors;
+    static_assert(kMaxIterations % Shape::kBlockPasses == 0, "blocks must divide the limit");
+    Lanes<Isa, kVectors> lanes;
+    LoadLanes<Isa, kVectors, kCheckCycles>(lanes, run);
+    const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
+    // On entry idle lanes are filled as if they had just finished.
+    BlockEnd<kVectors> end{};
+    bool collect = true;
+    for (;;) {
+        if (collect) {
+            CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, end, grid, out);
+            bool anyBusy = false;
+            Repeat<kVectors>([&](auto vi) { anyBusy = anyBusy || lanes.busy[vi] != 0; });
+            if (!anyBusy || run.nextPoint >= chunkEnd) {
+                WriteQueuedColours(run, out);
+                SaveLanes<Isa, kVectors, kCheckCycles>(lanes, run);
+                return anyBusy;
+            }
+        }
+        if constexpr (kCheckCycles) {
+            if (run.clock >= run.nextCheckpoint) {
+                MoveCheckpoints(lanes, run);
+                run.nextCheckpoint = run.clock + kCheckpointInterval;
+            }
+        }
+        RunBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, bound);
+        run.clock = run.clock + Shape::kBlockPasses;
+        end = EndBlock<Isa, kVectors, kCheckCycles>(lanes);
+        // Near the end of the chunk or of the grid any finished lane will do,
+        // so the call returns promptly and the last points are not kept waiting.
+        bool draining = run.nextPoint >= chunkEnd ||
+                        (run.nextPoint >= run.pointCount && run.stagePos >= run.stageEnd);
+        int worthCollecting = draining ? 1 : Shape::kLanesToCollect;
+        collect = end.anyAtLimit || end.anyCycled || end.mostDone >= worthCollecting;
+    }
+}
+
+// Colours the whole grid: chunk by chunk, with the cycle check switched on
+// and off by the cycle policy.
+template <class Isa, class Shape>
+void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
+    constexpr int kLaneCount = Shape::kVectors * Isa::kLanes;
+    if (!IsGridFinite(grid)) {
+        RenderGridScalar(grid, out);
+        return;
+    }
+    KernelRun<kLaneCount> run;
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        run.zx[lane] = 0.0;
+        run.zy[lane] = 0.0;
+        run.cx[lane] = 0.0;
+        run.cy[lane] = 0.0;
+        run.px[lane] = NoCheckpoint();
+        run.py[lane] = NoCheckpoint();
+        run.tag[lane] = kIdleTag;
+        run.checkpointTag[lane] = 0;
+    }
+    run.stagePos = 0;
+    run.stageEnd = 0;
+    run.sieveSkip = 0;
+    run.sieveBackoff = 1;
+    run.queued = 0;
+    run.nextPoint = 0;
+    run.column = 0;
+    run.row = 0;
+    run.pointCount = grid.columns * grid.rows;
+    run.clock = 0;
+    run.nextCheckpoint = 0;
+    run.tally = CycleTally{0, 0, 0};
+
+    bool checkCycles = DecideCycleChecks(run.tally);
+    bool more = true;
+    while (more) {
+        std::size_t chunkEnd = run.nextPoint + kChunkPoints;
+        more = checkCycles ? RunPasses<Isa, Shape, true>(run, grid, out, chunkEnd)
+                           : RunPasses<Isa, Shape, false>(run, grid, out, chunkEnd);
+        bool checkNext = DecideCycleChecks(run.tally);
+        run.tally = CycleTally{0, 0, 0};
+        if (checkNext && !checkCycles) {
+            // Checkpoints left from an earlier stretch may belong to other points.
+            for (int lane = 0; lane < kLaneCount; ++lane) {
+                run.px[lane] = NoCheckpoint();
+                run.py[lane] = NoCheckpoint();
+            }
+            run.nextCheckpoint = run.clock;
+        }
+        checkCycles = checkNext;
+    }
+}
+
+}  // namespace

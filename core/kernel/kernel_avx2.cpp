@@ -1,0 +1,31 @@
+// Four points per instruction with AVX2 (no FMA: the passes must round like
+// EscapeIndex). Only called once the CPU and OS are known to support it.
+#include "core/kernel/point_grid.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+
+#include "core/kernel/isa_avx2.h"
+// The primitives first: the algorithms below are stamped out for them.
+#include "core/kernel/ceiling.h"
+#include "core/kernel/grid_kernel.h"
+
+namespace {
+
+struct Avx2Shape {
+    static constexpr int kVectors = 3;
+    static constexpr int kBlockPasses = 5;
+    static constexpr int kLanesToCollect = 3;
+    static constexpr int kSievePasses = 6;
+};
+
+}  // namespace
+
+void RenderGridAvx2(const PointGrid& grid, std::uint32_t* out) {
+    RenderGridWith<Avx2, Avx2Shape>(grid, out);
+}
+
+double RunCeilingAvx2(int vectors, std::int64_t passes) {
+    return RunCeilingFor<Avx2>(vectors, passes);
+}
+
+#endif

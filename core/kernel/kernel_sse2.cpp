@@ -1,0 +1,30 @@
+// Two points per instruction with SSE2, which every x86-64 processor has.
+#include "core/kernel/point_grid.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+
+#include "core/kernel/isa_sse2.h"
+// The primitives first: the algorithms below are stamped out for them.
+#include "core/kernel/ceiling.h"
+#include "core/kernel/grid_kernel.h"
+
+namespace {
+
+struct Sse2Shape {
+    static constexpr int kVectors = 4;
+    static constexpr int kBlockPasses = 5;
+    static constexpr int kLanesToCollect = 1;
+    static constexpr int kSievePasses = 6;
+};
+
+}  // namespace
+
+void RenderGridSse2(const PointGrid& grid, std::uint32_t* out) {
+    RenderGridWith<Sse2, Sse2Shape>(grid, out);
+}
+
+double RunCeilingSse2(int vectors, std::int64_t passes) {
+    return RunCeilingFor<Sse2>(vectors, passes);
+}
+
+#endif

@@ -1,0 +1,45 @@
+// Collecting finished lanes and refilling them from the stage, a whole vector
+// at a time: the finished lanes' entries are compressed into the colour
+// queue, the next staged points are expanded into the lanes they free.
+#pragma once
+
+#include "core/kernel/colour_queue.h"
+#include "core/kernel/lanes.h"
+
+namespace {
+
+// The lanes of vector v to queue, as entries: a lane at the pass limit is
+// inside the set, even if its last pass failed the test, and takes the colour
+// of its squared magnitude; the others escaped and their tags are their entries.
+template <class Isa, int kVectors, int v>
+KERNEL_INLINE typename Isa::Ints FinishedEntries(const Lanes<Isa, kVectors>& lanes,
+                                                 unsigned atLimit) {
+    typename Isa::Ints inside = Isa::OrInts(Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)),
+                                            Isa::InsideField(lanes.magnitude[v]));
+    return Isa::BlendInts(atLimit, lanes.tag[v], inside);
+}
+
+// Gives the refill lanes of vector v the next staged points, from z = 0.
+template <class Isa, int kVectors, int v, bool kCheckCycles>
+KERNEL_INLINE void RefillVector(Lanes<Isa, kVectors>& lanes,
+                                KernelRun<kVectors * Isa::kLanes>& run, unsigned refill) {
+    constexpr int base = v * Isa::kLanes;
+    typename Isa::Order order = Isa::ExpandOrder(refill);
+    lanes.cx[v] = Isa::ExpandFrom(lanes.cx[v], refill, order, run.stageCx + run.stagePos);
+    lanes.cy[v] = Isa::ExpandFrom(lanes.cy[v], refill, order, run.stageCy + run.stagePos);
+    lanes.tag[v] = Isa::ExpandIntsFrom(lanes.tag[v], refill, order, run.stageTag + run.stagePos);
+    run.stagePos = run.stagePos + CountLanes(refill);
+    lanes.zx[v] = Isa::ClearLanes(lanes.zx[v], refill);
+    lanes.zy[v] = Isa::ClearLanes(lanes.zy[v], refill);
+    if constexpr (kCheckCycles) {
+        // z0 = 0 is a point of the orbit like any other.
+        lanes.px[v] = Isa::ClearLanes(lanes.px[v], refill);
+        lanes.py[v] = Isa::ClearLanes(lanes.py[v], refill);
+        typename Isa::Ints kept = Isa::LoadInts(run.checkpointTag + base);
+        Isa::StoreInts(run.checkpointTag + base, Isa::BlendInts(refill, kept, lanes.tag[v]));
+    }
+    lanes.busy[v] = ~Isa::SignBits(lanes.tag[v]) & AllLanes(Isa::kLanes);
+    lanes.running[v] = Isa::Lanes(lanes.busy[v]);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// The lanes a kernel iterates side by side: kVectors vectors of Isa, kept in
+// registers while the kernel runs and in its KernelRun between calls.
+#pragma once
+
+#include "core/kernel/kernel_run.h"
+#include "core/kernel/repeat.h"
+
+namespace {
+
+template <class Isa, int kVectors>
+struct Lanes {
+    using Vec = typename Isa::Vec;
+    Vec zx[kVectors];
+    Vec zy[kVectors];
+    Vec cx[kVectors];
+    Vec cy[kVectors];
+    Vec px[kVectors];  // orbit checkpoints, used while cycles are checked
+    Vec py[kVectors];
+    Vec magnitude[kVectors];  // the squared magnitude of the latest pass
+    typename Isa::Ints tag[kVectors];
+    typename Isa::Mask running[kVectors];
+    unsigned busy[kVectors];  // lanes holding a point, running or finished
+};
+
+constexpr unsigned AllLanes(int lanes) {
+    return (1u << lanes) - 1;
+}
+
+template <class Isa, int kVectors, bool kCheckCycles>
+KERNEL_INLINE void LoadLanes(Lanes<Isa, kVectors>& lanes,
+                             const KernelRun<kVectors * Isa::kLanes>& run) {
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        constexpr int base = v * Isa::kLanes;
+        lanes.zx[v] = Isa::Load(run.zx + base);
+        lanes.zy[v] = Isa::Load(run.zy + base);
+        lanes.cx[v] = Isa::Load(run.cx + base);
+        lanes.cy[v] = Isa::Load(run.cy + base);
+        if constexpr (kCheckCycles) {
+            lanes.px[v] = Isa::Load(run.px + base);
+            lanes.py[v] = Isa::Load(run.py + base);
+        }
+        lanes.magnitude[v] = Isa::Set1(0.0);
+        lanes.tag[v] = Isa::LoadInts(run.tag + base);
+        // Between calls every lane with a point is still running.
+        lanes.busy[v] = ~Isa::SignBits(lanes.tag[v]) & AllLanes(Isa::kLanes);
+        lanes.running[v] = Isa::Lanes(lanes.busy[v]);
+    });
+}
+
+template <class Isa, int kVectors, bool kCheckCycles>
+KERNEL_INLINE void SaveLanes(const Lanes<Isa, kVectors>& lanes,
+                             KernelRun<kVectors * Isa::kLanes>& run) {
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        constexpr int base = v * Isa::kLanes;
+        Isa::Store(run.zx + base, lanes.zx[v]);
+        Isa::Store(run.zy + base, lanes.zy[v]);
+        Isa::Store(run.cx + base, lanes.cx[v]);
+        Isa::Store(run.cy + base, lanes.cy[v]);
+        if constexpr (kCheckCycles) {
+            Isa::Store(run.px + base, lanes.px[v]);
+            Isa::Store(run.py + base, lanes.py[v]);
+        }
+        Isa::StoreInts(run.tag + base, lanes.tag[v]);
+    });
+}
+
+}  // namespace
