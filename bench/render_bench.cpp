@@ -1,21 +1,28 @@
 // Full-HD frames of the usual views: the literal per-pixel loop against
-// RenderRegion as the program calls it, plus the narrower kernels forced.
+// RenderRegion as the program calls it, with the narrower kernels forced too,
+// and the machine's ceiling for each kernel's instructions. Each kernel's
+// efficiency is the time the literal passes of the frame would take at the
+// ceiling over the time it took: above 1 only thanks to the exact shortcuts.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "core/escape.h"
+#include "core/kernel/render_kernel.h"
 #include "core/palette.h"
 #include "core/render.h"
-#include "core/kernel/render_kernel.h"
 #include "core/view.h"
 
 namespace {
 
 constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1080;
+// Passes per ceiling iteration: a few milliseconds whatever the vector count.
+constexpr std::int64_t kCeilingPasses = 200000;
 
 struct View {
     const char* name;
@@ -32,11 +39,59 @@ const View kViews[] = {
     {"deep", -0.74364388703715, -0.13182590420533, 1e-13},
 };
 
+// Lane-passes per second of each kernel's ceiling by vector count, and the best.
+std::map<RenderKernel, std::map<int, double>> ceilingRates;
+std::map<RenderKernel, double> ceilings;
+std::map<std::string, double> literalPasses;
+
 void ShowView(const View& view) {
     reLeft = view.reLeft;
     imOffset = view.imOffset;
     reSpan = view.reSpan;
     UpdateScales(kWidth);
+}
+
+// The passes EscapeIndex runs over the whole frame, counted once per view.
+double LiteralPasses(const View& view) {
+    auto known = literalPasses.find(view.name);
+    if (known != literalPasses.end()) {
+        return known->second;
+    }
+    ShowView(view);
+    double total = 0.0;
+    for (std::int32_t y = 0; y < kHeight; ++y) {
+        for (std::int32_t x = 0; x < kWidth; ++x) {
+            PlanePoint c = PixelToPoint(x, y);
+            total += EscapePasses(c.cx, c.cy);
+        }
+    }
+    literalPasses[view.name] = total;
+    return total;
+}
+
+void RunCeiling(benchmark::State& state, RenderKernel kernel, int vectors) {
+    double checksum = 0.0;
+    std::clock_t begin = std::clock();
+    for (auto _ : state) {
+        RunCeilingPasses(kernel, vectors, kCeilingPasses, &checksum);
+        benchmark::DoNotOptimize(checksum);
+    }
+    double seconds = static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+    double lanePasses = static_cast<double>(kCeilingPasses) * vectors * RenderKernelLanes(kernel);
+    state.counters["lane_passes"] =
+        benchmark::Counter(lanePasses, benchmark::Counter::kIsIterationInvariantRate);
+    state.SetLabel(RenderKernelName(kernel));
+    // The reported run is the last and longest; the kernel's ceiling is its
+    // best vector count.
+    if (seconds > 0.0) {
+        double rate = lanePasses * static_cast<double>(state.iterations()) / seconds;
+        ceilingRates[kernel][vectors] = rate;
+        double best = 0.0;
+        for (const auto& entry : ceilingRates[kernel]) {
+            best = entry.second > best ? entry.second : best;
+        }
+        ceilings[kernel] = best;
+    }
 }
 
 void RenderLiterally(benchmark::State& state, View view) {
@@ -57,19 +112,43 @@ void RenderLiterally(benchmark::State& state, View view) {
 }
 
 void RenderWith(benchmark::State& state, View view, RenderKernel kernel) {
-    ShowView(view);
     SelectRenderKernel(kernel);
+    RenderKernel active = ActiveRenderKernel();
+    double passes = LiteralPasses(view);
+    ShowView(view);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
+    std::clock_t begin = std::clock();
     for (auto _ : state) {
         RenderRegion(Rect{0, 0, kWidth, kHeight}, pixels.data());
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(RenderKernelName(ActiveRenderKernel()));
+    double seconds = static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+    state.SetLabel(RenderKernelName(active));
+    auto ceiling = ceilings.find(active);
+    if (ceiling != ceilings.end() && seconds > 0.0) {
+        // Seconds the frame's literal passes take at the ceiling, over the
+        // seconds a frame took.
+        double frameSeconds = seconds / static_cast<double>(state.iterations());
+        state.counters["efficiency"] = passes / ceiling->second / frameSeconds;
+        state.counters["ceiling_G"] = ceiling->second / 1e9;
+    }
 }
 
 void RegisterAll() {
     BuildPalette();
+    for (RenderKernel kernel : {kAvx512Kernel, kAvx2Kernel, kSse2Kernel}) {
+        if (!IsRenderKernelSupported(kernel)) {
+            continue;
+        }
+        for (int vectors = 1; vectors <= 8; ++vectors) {
+            std::string name =
+                std::string("Ceiling/") + RenderKernelName(kernel) + "/" + std::to_string(vectors);
+            benchmark::RegisterBenchmark(name.c_str(), RunCeiling, kernel, vectors)
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.3);
+        }
+    }
     for (const View& view : kViews) {
         std::string name = view.name;
         // Long enough that a few seconds of contention on a shared machine

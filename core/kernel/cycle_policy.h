@@ -16,7 +16,7 @@ enum CycleCheckMode : std::int32_t {
 struct CycleTally {
     std::uint64_t finished;  // all finished points
     std::uint64_t inside;    // those that ran all 255 passes (caught ones included)
-    std::uint64_t caught;    // those whose orbit was seen repeating
+    std::uint64_t caught;    // points seen repeating early enough to skip most passes
 };
 
 void SetCycleCheckMode(CycleCheckMode mode);
@@ -24,6 +24,6 @@ void SetCycleCheckMode(CycleCheckMode mode);
 // Takes the tally of the chunk just done; tells whether the next chunk checks.
 bool DecideCycleChecks(const CycleTally& chunk);
 
-// Points caught repeating since the program started; tests use it to see that
-// the check ran.
+// Points caught repeating (early enough to count) since the program started;
+// tests use it to see that the check ran.
 std::uint64_t CaughtCycleCount();

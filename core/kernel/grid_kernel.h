@@ -9,9 +9,8 @@
 // pass limit, so a lane refilled at a block's end reaches the limit exactly at
 // one. A lane that escapes stops counting and waits, its z running on unused,
 // until lanes are collected: once one vector has Shape::kLanesToCollect
-// finished lanes, or a lane is at the limit or caught repeating. Then every
-// vector's finished lanes are queued and refilled at once, without a branch
-// per vector.
+// finished lanes, or a lane is at the limit. Then every vector's finished
+// lanes are queued and refilled at once, without a branch per vector.
 #pragma once
 
 #include <cstddef>
@@ -31,11 +30,9 @@ static_assert(kChunkPoints > 0, "chunks must hand out points");
 // What the lanes of each vector did in the block just run.
 template <int kVectors>
 struct BlockEnd {
-    unsigned done[kVectors];     // finished: escaped, at the limit or cycled
+    unsigned done[kVectors];     // finished: escaped or at the limit
     unsigned atLimit[kVectors];  // ran all passes
-    unsigned cycled[kVectors];   // caught repeating (never at the limit)
     bool anyAtLimit;
-    bool anyCycled;
     int mostDone;  // the most finished lanes of one vector
 };
 
@@ -58,26 +55,26 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, typename Isa::Vec bound
 }
 
 template <class Isa, int kVectors, bool kCheckCycles>
-KERNEL_INLINE BlockEnd<kVectors> EndBlock(const Lanes<Isa, kVectors>& lanes) {
+KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
+                                          KernelRun<kVectors * Isa::kLanes>& run) {
     BlockEnd<kVectors> end;
     end.anyAtLimit = false;
-    end.anyCycled = false;
     end.mostDone = 0;
     const typename Isa::Ints unit = Isa::Set1Ints(kPassUnit);
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
+        if constexpr (kCheckCycles) {
+            unsigned cycled = CycledLanes<Isa, kVectors, v>(lanes, run);
+            if (cycled != 0) {
+                JumpCycledLanes<Isa, kVectors, v>(lanes, run, cycled);
+            }
+        }
         // A count of kMaxIterations plus one more pass reaches the sign bit.
         unsigned atLimit = Isa::SignBits(Isa::AddInts(lanes.tag[v], unit));
-        unsigned cycled = 0;
-        if constexpr (kCheckCycles) {
-            cycled = CycledLanes<Isa, kVectors, v>(lanes) & ~atLimit;
-        }
-        unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit | cycled;
+        unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit;
         end.done[v] = done;
         end.atLimit[v] = atLimit;
-        end.cycled[v] = cycled;
         end.anyAtLimit = end.anyAtLimit || atLimit != 0;
-        end.anyCycled = end.anyCycled || cycled != 0;
         int count = CountLanes(done);
         end.mostDone = count > end.mostDone ? count : end.mostDone;
     });
@@ -85,23 +82,12 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(const Lanes<Isa, kVectors>& lanes) {
 }
 
 template <class Isa, class Shape, bool kCheckCycles>
-void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes,
-                  KernelRun<Shape::kVectors * Isa::kLanes>& run, const BlockEnd<Shape::kVectors>& end,
-                  const PointGrid& grid, std::uint32_t* out) {
+void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors * Isa::kLanes>& run,
+                  const BlockEnd<Shape::kVectors>& end, const PointGrid& grid, std::uint32_t* out) {
     constexpr int kVectors = Shape::kVectors;
     constexpr int kLaneCount = kVectors * Isa::kLanes;
     if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
         FillStage<Isa, kVectors, Shape::kSievePasses>(run, grid, out);
-    }
-    if constexpr (kCheckCycles) {
-        if (end.anyCycled) {
-            Repeat<kVectors>([&](auto vi) {
-                constexpr int v = decltype(vi)::value;
-                if (end.cycled[v] != 0) {
-                    QueueCycledLanes<Isa, kVectors, v>(lanes, run, end.cycled[v]);
-                }
-            });
-        }
     }
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
@@ -109,13 +95,13 @@ void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes,
         if (end.anyAtLimit) {
             entries = FinishedEntries<Isa, kVectors, v>(lanes, end.atLimit[v]);
         }
-        QueueEntries<Isa>(run, end.done[v] & ~end.cycled[v], entries);
+        QueueEntries<Isa>(run, end.done[v], entries);
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
         RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, end.done[v] | idle);
-        run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(CountLanes(end.done[v]));
-        run.tally.inside = run.tally.inside +
-                           static_cast<std::uint64_t>(CountLanes(end.atLimit[v] | end.cycled[v]));
-        run.tally.caught = run.tally.caught + static_cast<std::uint64_t>(CountLanes(end.cycled[v]));
+        run.tally.finished =
+            run.tally.finished + static_cast<std::uint64_t>(CountLanes(end.done[v]));
+        run.tally.inside =
+            run.tally.inside + static_cast<std::uint64_t>(CountLanes(end.atLimit[v]));
     });
     // The last refills may have run into the idle points past the end.
     run.stagePos = run.stagePos < run.stageEnd ? run.stagePos : run.stageEnd;
@@ -132,7 +118,7 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
     constexpr int kVectors = Shape::kVectors;
     static_assert(kMaxIterations % Shape::kBlockPasses == 0, "blocks must divide the limit");
     Lanes<Isa, kVectors> lanes;
-    LoadLanes<Isa, kVectors, kCheckCycles>(lanes, run);
+    LoadLanes<Isa, kVectors>(lanes, run);
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     // On entry idle lanes are filled as if they had just finished.
     BlockEnd<kVectors> end{};
@@ -144,7 +130,7 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
             Repeat<kVectors>([&](auto vi) { anyBusy = anyBusy || lanes.busy[vi] != 0; });
             if (!anyBusy || run.nextPoint >= chunkEnd) {
                 WriteQueuedColours(run, out);
-                SaveLanes<Isa, kVectors, kCheckCycles>(lanes, run);
+                SaveLanes<Isa, kVectors>(lanes, run);
                 return anyBusy;
             }
         }
@@ -156,13 +142,13 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
         }
         RunBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, bound);
         run.clock = run.clock + Shape::kBlockPasses;
-        end = EndBlock<Isa, kVectors, kCheckCycles>(lanes);
+        end = EndBlock<Isa, kVectors, kCheckCycles>(lanes, run);
         // Near the end of the chunk or of the grid any finished lane will do,
         // so the call returns promptly and the last points are not kept waiting.
         bool draining = run.nextPoint >= chunkEnd ||
                         (run.nextPoint >= run.pointCount && run.stagePos >= run.stageEnd);
         int worthCollecting = draining ? 1 : Shape::kLanesToCollect;
-        collect = end.anyAtLimit || end.anyCycled || end.mostDone >= worthCollecting;
+        collect = end.anyAtLimit || end.mostDone >= worthCollecting;
     }
 }
 

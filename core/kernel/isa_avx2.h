@@ -90,7 +90,8 @@ struct Avx2 {
     }
     static Ints CountPass(Ints tags, Mask a) { return _mm256_add_epi64(tags, a); }
     static unsigned EqualBits(Vec x, Vec px, Vec y, Vec py) {
-        Vec same = _mm256_and_pd(_mm256_cmp_pd(x, px, _CMP_EQ_OQ), _mm256_cmp_pd(y, py, _CMP_EQ_OQ));
+        Vec same =
+            _mm256_and_pd(_mm256_cmp_pd(x, px, _CMP_EQ_OQ), _mm256_cmp_pd(y, py, _CMP_EQ_OQ));
         return static_cast<unsigned>(_mm256_movemask_pd(same));
     }
 
@@ -112,12 +113,15 @@ struct Avx2 {
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         StoreInts(to, _mm256_permutevar8x32_epi32(v, CompressOrder(lanes)));
     }
+    static Ints AddToLanes(Ints v, unsigned lanes, std::int64_t x) {
+        return _mm256_add_epi64(v, _mm256_and_si256(LaneMask(lanes), _mm256_set1_epi64x(x)));
+    }
     static Vec ClearLanes(Vec v, unsigned lanes) {
         return _mm256_andnot_pd(_mm256_castsi256_pd(LaneMask(lanes)), v);
     }
     static Ints BlendInts(unsigned lanes, Ints a, Ints b) {
-        return _mm256_castpd_si256(_mm256_blendv_pd(
-            _mm256_castsi256_pd(a), _mm256_castsi256_pd(b), _mm256_castsi256_pd(LaneMask(lanes))));
+        return _mm256_castpd_si256(_mm256_blendv_pd(_mm256_castsi256_pd(a), _mm256_castsi256_pd(b),
+                                                    _mm256_castsi256_pd(LaneMask(lanes))));
     }
 
     // As for AVX-512: InsideIndex for magnitudes >= 0 or NaN, at kIndexShift.

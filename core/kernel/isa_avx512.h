@@ -35,9 +35,7 @@ struct Avx512 {
     static Ints Sequence(std::int64_t first) {
         return _mm512_add_epi64(_mm512_set1_epi64(first), _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
     }
-    static unsigned SignBits(Ints v) {
-        return _mm512_cmplt_epi64_mask(v, _mm512_setzero_si512());
-    }
+    static unsigned SignBits(Ints v) { return _mm512_cmplt_epi64_mask(v, _mm512_setzero_si512()); }
 
     static Mask Lanes(unsigned bits) { return static_cast<Mask>(bits); }
     static unsigned Bits(Mask m) { return m; }
@@ -71,6 +69,10 @@ struct Avx512 {
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         _mm512_storeu_si512(to, _mm512_maskz_compress_epi64(Lanes(lanes), v));
     }
+    // x added to the chosen lanes.
+    static Ints AddToLanes(Ints v, unsigned lanes, std::int64_t x) {
+        return _mm512_mask_add_epi64(v, Lanes(lanes), v, _mm512_set1_epi64(x));
+    }
     static Vec ClearLanes(Vec v, unsigned lanes) { return _mm512_maskz_mov_pd(Lanes(~lanes), v); }
     static Ints BlendInts(unsigned lanes, Ints a, Ints b) {
         return _mm512_mask_mov_epi64(a, Lanes(lanes), b);
@@ -82,9 +84,10 @@ struct Avx512 {
     // (The zero-masked forms with every lane on are the plain instructions;
     // the unmasked intrinsics trip GCC 12's maybe-uninitialized warning.)
     static Ints InsideField(Vec magnitude) {
-        __m256i whole = _mm512_maskz_cvttpd_epi32(kAll, _mm512_mul_pd(magnitude, Set1(kInsideScale)));
-        Ints index = _mm512_and_si512(_mm512_maskz_cvtepi32_epi64(kAll, whole),
-                                      Set1Ints(kPaletteSize - 1));
+        __m256i whole =
+            _mm512_maskz_cvttpd_epi32(kAll, _mm512_mul_pd(magnitude, Set1(kInsideScale)));
+        Ints index =
+            _mm512_and_si512(_mm512_maskz_cvtepi32_epi64(kAll, whole), Set1Ints(kPaletteSize - 1));
         return _mm512_maskz_slli_epi64(kAll, index, kIndexShift);
     }
 };

@@ -75,10 +75,15 @@ struct Sse2 {
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         StoreInts(to, SelectInts(ExpandOrder(lanes), v, _mm_unpackhi_epi64(v, v)));
     }
+    static Ints AddToLanes(Ints v, unsigned lanes, std::int64_t x) {
+        return _mm_add_epi64(v, _mm_and_si128(LaneMask(lanes), _mm_set1_epi64x(x)));
+    }
     static Vec ClearLanes(Vec v, unsigned lanes) {
         return _mm_andnot_pd(_mm_castsi128_pd(LaneMask(lanes)), v);
     }
-    static Ints BlendInts(unsigned lanes, Ints a, Ints b) { return SelectInts(LaneMask(lanes), a, b); }
+    static Ints BlendInts(unsigned lanes, Ints a, Ints b) {
+        return SelectInts(LaneMask(lanes), a, b);
+    }
 
     // As for the wider sets: InsideIndex for magnitudes >= 0 or NaN.
     static Ints InsideField(Vec magnitude) {

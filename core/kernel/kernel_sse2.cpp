@@ -10,10 +10,12 @@
 
 namespace {
 
+// Two lanes make expanding and compressing cheap blends, so SSE2 runs the
+// same algorithm; measured on an AMD Zen 4 core.
 struct Sse2Shape {
-    static constexpr int kVectors = 4;
-    static constexpr int kBlockPasses = 5;
-    static constexpr int kLanesToCollect = 1;
+    static constexpr int kVectors = 5;
+    static constexpr int kBlockPasses = 15;
+    static constexpr int kLanesToCollect = 2;
     static constexpr int kSievePasses = 6;
 };
 

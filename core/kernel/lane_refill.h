@@ -21,8 +21,8 @@ KERNEL_INLINE typename Isa::Ints FinishedEntries(const Lanes<Isa, kVectors>& lan
 
 // Gives the refill lanes of vector v the next staged points, from z = 0.
 template <class Isa, int kVectors, int v, bool kCheckCycles>
-KERNEL_INLINE void RefillVector(Lanes<Isa, kVectors>& lanes,
-                                KernelRun<kVectors * Isa::kLanes>& run, unsigned refill) {
+KERNEL_INLINE void RefillVector(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
+                                unsigned refill) {
     constexpr int base = v * Isa::kLanes;
     typename Isa::Order order = Isa::ExpandOrder(refill);
     lanes.cx[v] = Isa::ExpandFrom(lanes.cx[v], refill, order, run.stageCx + run.stagePos);
@@ -33,8 +33,8 @@ KERNEL_INLINE void RefillVector(Lanes<Isa, kVectors>& lanes,
     lanes.zy[v] = Isa::ClearLanes(lanes.zy[v], refill);
     if constexpr (kCheckCycles) {
         // z0 = 0 is a point of the orbit like any other.
-        lanes.px[v] = Isa::ClearLanes(lanes.px[v], refill);
-        lanes.py[v] = Isa::ClearLanes(lanes.py[v], refill);
+        Isa::Store(run.px + base, Isa::ClearLanes(Isa::Load(run.px + base), refill));
+        Isa::Store(run.py + base, Isa::ClearLanes(Isa::Load(run.py + base), refill));
         typename Isa::Ints kept = Isa::LoadInts(run.checkpointTag + base);
         Isa::StoreInts(run.checkpointTag + base, Isa::BlendInts(refill, kept, lanes.tag[v]));
     }

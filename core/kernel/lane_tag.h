@@ -11,7 +11,8 @@
 
 constexpr int kIndexShift = 48;
 constexpr std::int64_t kTargetMask = (std::int64_t{1} << kIndexShift) - 1;
-constexpr std::int64_t kPassUnit = std::int64_t{1} << 55;
+constexpr int kPassShift = 55;
+constexpr std::int64_t kPassUnit = std::int64_t{1} << kPassShift;
 // A lane without a point; negative, so it is never at the pass limit.
 constexpr std::int64_t kIdleTag = -1;
 

@@ -1,5 +1,6 @@
 // The lanes a kernel iterates side by side: kVectors vectors of Isa, kept in
-// registers while the kernel runs and in its KernelRun between calls.
+// registers while the kernel runs and in its KernelRun between calls. (The
+// orbit checkpoints stay in the KernelRun: they are only read at block ends.)
 #pragma once
 
 #include "core/kernel/kernel_run.h"
@@ -14,8 +15,6 @@ struct Lanes {
     Vec zy[kVectors];
     Vec cx[kVectors];
     Vec cy[kVectors];
-    Vec px[kVectors];  // orbit checkpoints, used while cycles are checked
-    Vec py[kVectors];
     Vec magnitude[kVectors];  // the squared magnitude of the latest pass
     typename Isa::Ints tag[kVectors];
     typename Isa::Mask running[kVectors];
@@ -26,7 +25,7 @@ constexpr unsigned AllLanes(int lanes) {
     return (1u << lanes) - 1;
 }
 
-template <class Isa, int kVectors, bool kCheckCycles>
+template <class Isa, int kVectors>
 KERNEL_INLINE void LoadLanes(Lanes<Isa, kVectors>& lanes,
                              const KernelRun<kVectors * Isa::kLanes>& run) {
     Repeat<kVectors>([&](auto vi) {
@@ -36,10 +35,6 @@ KERNEL_INLINE void LoadLanes(Lanes<Isa, kVectors>& lanes,
         lanes.zy[v] = Isa::Load(run.zy + base);
         lanes.cx[v] = Isa::Load(run.cx + base);
         lanes.cy[v] = Isa::Load(run.cy + base);
-        if constexpr (kCheckCycles) {
-            lanes.px[v] = Isa::Load(run.px + base);
-            lanes.py[v] = Isa::Load(run.py + base);
-        }
         lanes.magnitude[v] = Isa::Set1(0.0);
         lanes.tag[v] = Isa::LoadInts(run.tag + base);
         // Between calls every lane with a point is still running.
@@ -48,7 +43,7 @@ KERNEL_INLINE void LoadLanes(Lanes<Isa, kVectors>& lanes,
     });
 }
 
-template <class Isa, int kVectors, bool kCheckCycles>
+template <class Isa, int kVectors>
 KERNEL_INLINE void SaveLanes(const Lanes<Isa, kVectors>& lanes,
                              KernelRun<kVectors * Isa::kLanes>& run) {
     Repeat<kVectors>([&](auto vi) {
@@ -58,10 +53,6 @@ KERNEL_INLINE void SaveLanes(const Lanes<Isa, kVectors>& lanes,
         Isa::Store(run.zy + base, lanes.zy[v]);
         Isa::Store(run.cx + base, lanes.cx[v]);
         Isa::Store(run.cy + base, lanes.cy[v]);
-        if constexpr (kCheckCycles) {
-            Isa::Store(run.px + base, lanes.px[v]);
-            Isa::Store(run.py + base, lanes.py[v]);
-        }
         Isa::StoreInts(run.tag + base, lanes.tag[v]);
     });
 }

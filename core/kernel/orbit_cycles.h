@@ -1,21 +1,26 @@
-// The exact cycle shortcut. A lane whose iterate comes back exactly to the
-// orbit checkpoint taken `period` passes earlier repeats from there on and
-// never escapes, so its colour is known without the remaining passes: the
-// squares of the last pass equal those of the pass a whole number of periods
-// earlier, which lies at most one period ahead.
+// The exact cycle shortcut. A lane whose iterate is back exactly at the orbit
+// checkpoint taken `period` passes earlier repeats from there on and never
+// escapes: its state after any whole number of periods more is the state it
+// has now. So its count jumps ahead by as many periods as fit below the pass
+// limit, and it runs the last few passes like any other lane, reaching the
+// limit with the literal squares. Checkpoints are compared at block ends
+// only, so the period is a multiple of the block length and the jump keeps
+// the lane's count aligned to the blocks.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
-#include "core/kernel/colour_queue.h"
 #include "core/kernel/lanes.h"
 
 namespace {
 
 // Orbit checkpoints move this often, so cycles up to this long are caught
-// once the orbit has settled (given the block length divides them).
-constexpr std::int64_t kCheckpointInterval = 40;
+// once the orbit has settled (given a multiple of the block length).
+constexpr std::int64_t kCheckpointInterval = 60;
+
+// The fewest passes a caught lane must skip for the catch to count.
+constexpr std::int64_t kWorthwhileJump = 160;
 
 // A checkpoint no orbit can match: NaN compares unequal to everything.
 inline double NoCheckpoint() {
@@ -25,10 +30,13 @@ inline double NoCheckpoint() {
     return nan;
 }
 
-// Lanes of vector v back at their checkpoint.
+// Running lanes of vector v back at their checkpoint.
 template <class Isa, int kVectors, int v>
-KERNEL_INLINE unsigned CycledLanes(const Lanes<Isa, kVectors>& lanes) {
-    return Isa::EqualBits(lanes.zx[v], lanes.px[v], lanes.zy[v], lanes.py[v]) &
+KERNEL_INLINE unsigned CycledLanes(const Lanes<Isa, kVectors>& lanes,
+                                   const KernelRun<kVectors * Isa::kLanes>& run) {
+    constexpr int base = v * Isa::kLanes;
+    return Isa::EqualBits(lanes.zx[v], Isa::Load(run.px + base), lanes.zy[v],
+                          Isa::Load(run.py + base)) &
            Isa::Bits(lanes.running[v]);
 }
 
@@ -37,49 +45,36 @@ KERNEL_INLINE void MoveCheckpoints(Lanes<Isa, kVectors>& lanes,
                                    KernelRun<kVectors * Isa::kLanes>& run) {
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
-        lanes.px[v] = lanes.zx[v];
-        lanes.py[v] = lanes.zy[v];
+        Isa::Store(run.px + v * Isa::kLanes, lanes.zx[v]);
+        Isa::Store(run.py + v * Isa::kLanes, lanes.zy[v]);
         Isa::StoreInts(run.checkpointTag + v * Isa::kLanes, lanes.tag[v]);
     });
 }
 
-// Queues the inside colour of each cycled lane of vector v, running the few
-// passes that bring its orbit to the squares of the last pass.
+// Moves the counts of vector v's cycled lanes on by whole periods; their
+// checkpoints are dropped until the next move, so they are not caught again.
 template <class Isa, int kVectors, int v>
-void QueueCycledLanes(const Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
-                      unsigned cycled) {
+void JumpCycledLanes(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
+                     unsigned cycled) {
     constexpr int kLanes = Isa::kLanes;
-    double x[kLanes];
-    double y[kLanes];
-    double re[kLanes];
-    double im[kLanes];
-    double magnitudes[kLanes];
     std::int64_t tags[kLanes];
-    Isa::Store(x, lanes.zx[v]);
-    Isa::Store(y, lanes.zy[v]);
-    Isa::Store(re, lanes.cx[v]);
-    Isa::Store(im, lanes.cy[v]);
-    Isa::Store(magnitudes, lanes.magnitude[v]);
     Isa::StoreInts(tags, lanes.tag[v]);
-    for (int i = 0; i < kLanes; ++i) {
-        if ((cycled >> i & 1u) == 0) {
-            continue;
-        }
-        std::int64_t passes = tags[i] / kPassUnit;
-        std::int64_t period = passes - run.checkpointTag[v * kLanes + i] / kPassUnit;
-        std::int64_t remaining = (kMaxIterations - passes) % period;
-        double zr = x[i];
-        double zi = y[i];
-        double magnitude = magnitudes[i];
-        for (std::int64_t pass = 0; pass < remaining; ++pass) {
-            double x2 = zr * zr;
-            double y2 = zi * zi;
-            zi = zi * (zr + zr) + im[i];
-            zr = (x2 - y2) + re[i];
-            magnitude = y2 + x2;
-        }
-        run.queue[run.queued] = ColourEntry(tags[i], InsideIndex(magnitude));
-        run.queued = run.queued + 1;
+    for (unsigned bits = cycled; bits != 0; bits &= bits - 1) {
+        int i = LowestLane(bits);
+        // Small counts: 32-bit division is much cheaper than 64-bit.
+        auto passes = static_cast<std::uint32_t>(tags[i] >> kPassShift);
+        auto checkpoint =
+            static_cast<std::uint32_t>(run.checkpointTag[v * kLanes + i] >> kPassShift);
+        std::uint32_t period = passes - checkpoint;
+        std::uint32_t left = static_cast<std::uint32_t>(kMaxIterations) - passes;
+        std::int64_t jump = static_cast<std::int64_t>(left - left % period);
+        // Late catches save too little to pay for the check: the cycle policy
+        // only counts those that skip a good part of the passes.
+        run.tally.caught = run.tally.caught + (jump >= kWorthwhileJump);
+        // Lane by lane in registers: writing the lanes to memory and
+        // reloading the vector would stall on the narrow stores.
+        lanes.tag[v] = Isa::AddToLanes(lanes.tag[v], 1u << i, jump * kPassUnit);
+        run.px[v * kLanes + i] = NoCheckpoint();
     }
 }
 

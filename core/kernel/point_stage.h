@@ -27,7 +27,8 @@ int TakeGridPoints(KernelRun<kLaneCount>& run, const PointGrid& grid, int end) {
         for (; i + kLanes <= count; i += kLanes) {
             Isa::Store(run.stageCx + end + i, Isa::Load(xs + i));
             Isa::Store(run.stageCy + end + i, Isa::Set1(y));
-            Isa::StoreInts(run.stageTag + end + i, Isa::Sequence(first + static_cast<std::int64_t>(i)));
+            Isa::StoreInts(run.stageTag + end + i,
+                           Isa::Sequence(first + static_cast<std::int64_t>(i)));
         }
         for (; i < count; ++i) {
             run.stageCx[end + i] = xs[i];
