@@ -36,17 +36,28 @@ struct BlockEnd {
     int mostDone;  // the most finished lanes of one vector
 };
 
-template <class Isa, int kVectors, int kBlockPasses>
-KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, typename Isa::Vec bound) {
-    // The squares are kept from the last pass only: the colour of a lane at
-    // the limit needs them, and keeping them every pass costs registers.
-    for (int pass = 1; pass < kBlockPasses; ++pass) {
+template <class Isa, int kVectors>
+KERNEL_INLINE void RunPasses(Lanes<Isa, kVectors>& lanes, int passes, typename Isa::Vec bound) {
+    for (int pass = 0; pass < passes; ++pass) {
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             RunPass<Isa>(lanes.zx[v], lanes.zy[v], lanes.cx[v], lanes.cy[v], lanes.tag[v],
                          lanes.running[v], bound);
         });
     }
+}
+
+template <class Isa, int kVectors, int kBlockPasses, bool kCheckCycles>
+KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
+                            typename Isa::Vec bound) {
+    static_assert(kBlockPasses >= 2, "a block keeps the iterate of two passes before its end");
+    RunPasses(lanes, kBlockPasses - 2, bound);
+    if constexpr (kCheckCycles) {
+        KeepRecentIterates(lanes, run);
+    }
+    RunPasses(lanes, 1, bound);
+    // The squares are kept from the last pass only: the colour of a lane at
+    // the limit needs them, and keeping them every pass costs registers.
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         lanes.magnitude[v] = RunPass<Isa>(lanes.zx[v], lanes.zy[v], lanes.cx[v], lanes.cy[v],
@@ -54,7 +65,7 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, typename Isa::Vec bound
     });
 }
 
-template <class Isa, int kVectors, bool kCheckCycles>
+template <class Isa, int kVectors, int kBlockPasses, bool kCheckCycles>
 KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
                                           KernelRun<kVectors * Isa::kLanes>& run) {
     BlockEnd<kVectors> end;
@@ -64,9 +75,10 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         if constexpr (kCheckCycles) {
-            unsigned cycled = CycledLanes<Isa, kVectors, v>(lanes, run);
+            unsigned shortCycled = ShortCycledLanes<Isa, kVectors, v>(lanes, run);
+            unsigned cycled = CycledLanes<Isa, kVectors, v>(lanes, run) | shortCycled;
             if (cycled != 0) {
-                JumpCycledLanes<Isa, kVectors, v>(lanes, run, cycled);
+                JumpCycledLanes<Isa, kVectors, v, kBlockPasses>(lanes, run, cycled, shortCycled);
             }
         }
         // A count of kMaxIterations plus one more pass reaches the sign bit.
@@ -140,9 +152,9 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
                 run.nextCheckpoint = run.clock + kCheckpointInterval;
             }
         }
-        RunBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, bound);
+        RunBlock<Isa, kVectors, Shape::kBlockPasses, kCheckCycles>(lanes, run, bound);
         run.clock = run.clock + Shape::kBlockPasses;
-        end = EndBlock<Isa, kVectors, kCheckCycles>(lanes, run);
+        end = EndBlock<Isa, kVectors, Shape::kBlockPasses, kCheckCycles>(lanes, run);
         // Near the end of the chunk or of the grid any finished lane will do,
         // so the call returns promptly and the last points are not kept waiting.
         bool draining = run.nextPoint >= chunkEnd ||
@@ -169,6 +181,8 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
         run.cy[lane] = 0.0;
         run.px[lane] = NoCheckpoint();
         run.py[lane] = NoCheckpoint();
+        run.recentX[lane] = NoCheckpoint();
+        run.recentY[lane] = NoCheckpoint();
         run.tag[lane] = kIdleTag;
         run.checkpointTag[lane] = 0;
     }

@@ -28,6 +28,8 @@ struct KernelRun {
     double cy[kLaneCount];
     double px[kLaneCount];  // orbit checkpoints
     double py[kLaneCount];
+    double recentX[kLaneCount];  // z two passes before the end of the block
+    double recentY[kLaneCount];
     std::int64_t tag[kLaneCount];
     std::int64_t checkpointTag[kLaneCount];  // the tag when px, py were taken
     // Points waiting for a lane, then at least two lanes' worth of idle ones.

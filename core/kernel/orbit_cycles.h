@@ -15,9 +15,14 @@
 
 namespace {
 
+// Most settled orbits have period 1 or 2. Those are caught at the first block
+// end after they settle, from the iterate two passes earlier; the block
+// length is odd (it divides 255), so they jump by whole pairs of blocks.
+// Longer cycles are caught against checkpoints.
+//
 // Orbit checkpoints move this often, so cycles up to this long are caught
 // once the orbit has settled (given a multiple of the block length).
-constexpr std::int64_t kCheckpointInterval = 60;
+constexpr std::int64_t kCheckpointInterval = 45;
 
 // The fewest passes a caught lane must skip for the catch to count.
 constexpr std::int64_t kWorthwhileJump = 160;
@@ -41,6 +46,26 @@ KERNEL_INLINE unsigned CycledLanes(const Lanes<Isa, kVectors>& lanes,
 }
 
 template <class Isa, int kVectors>
+KERNEL_INLINE void KeepRecentIterates(const Lanes<Isa, kVectors>& lanes,
+                                      KernelRun<kVectors * Isa::kLanes>& run) {
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        Isa::Store(run.recentX + v * Isa::kLanes, lanes.zx[v]);
+        Isa::Store(run.recentY + v * Isa::kLanes, lanes.zy[v]);
+    });
+}
+
+// Running lanes of vector v back where they were two passes ago.
+template <class Isa, int kVectors, int v>
+KERNEL_INLINE unsigned ShortCycledLanes(const Lanes<Isa, kVectors>& lanes,
+                                        const KernelRun<kVectors * Isa::kLanes>& run) {
+    constexpr int base = v * Isa::kLanes;
+    return Isa::EqualBits(lanes.zx[v], Isa::Load(run.recentX + base), lanes.zy[v],
+                          Isa::Load(run.recentY + base)) &
+           Isa::Bits(lanes.running[v]);
+}
+
+template <class Isa, int kVectors>
 KERNEL_INLINE void MoveCheckpoints(Lanes<Isa, kVectors>& lanes,
                                    KernelRun<kVectors * Isa::kLanes>& run) {
     Repeat<kVectors>([&](auto vi) {
@@ -53,9 +78,9 @@ KERNEL_INLINE void MoveCheckpoints(Lanes<Isa, kVectors>& lanes,
 
 // Moves the counts of vector v's cycled lanes on by whole periods; their
 // checkpoints are dropped until the next move, so they are not caught again.
-template <class Isa, int kVectors, int v>
+template <class Isa, int kVectors, int v, int kBlockPasses>
 void JumpCycledLanes(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
-                     unsigned cycled) {
+                     unsigned cycled, unsigned shortCycled) {
     constexpr int kLanes = Isa::kLanes;
     std::int64_t tags[kLanes];
     Isa::StoreInts(tags, lanes.tag[v]);
@@ -65,7 +90,8 @@ void JumpCycledLanes(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLan
         auto passes = static_cast<std::uint32_t>(tags[i] >> kPassShift);
         auto checkpoint =
             static_cast<std::uint32_t>(run.checkpointTag[v * kLanes + i] >> kPassShift);
-        std::uint32_t period = passes - checkpoint;
+        std::uint32_t period =
+            (shortCycled >> i & 1u) != 0 ? 2 * kBlockPasses : passes - checkpoint;
         std::uint32_t left = static_cast<std::uint32_t>(kMaxIterations) - passes;
         std::int64_t jump = static_cast<std::int64_t>(left - left % period);
         // Late catches save too little to pay for the check: the cycle policy
