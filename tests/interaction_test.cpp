@@ -26,6 +26,29 @@ MessageLParam PositionParam(std::int32_t x, std::int32_t y) {
     return static_cast<MessageLParam>((high << 16) | low);
 }
 
+struct SelectionState {
+    InteractionState state;
+    Rect selection;
+    bool drawn;
+    Rect overlay;
+    Point anchor;
+    Point reference;
+};
+
+// Copied during static initialisation, before main and so before any fixture
+// puts its own values there: what the program starts with.
+const SelectionState kSelectionAtStartUp = {interactionState, selectionRect, overlayDrawn,
+                                            overlayRect,      dragAnchor,    moveReference};
+
+TEST(SelectionStartUpTest, NothingIsSelectedDrawnOrDragged) {
+    EXPECT_EQ(kSelectionAtStartUp.state, Idle);
+    EXPECT_EQ(kSelectionAtStartUp.selection, (Rect{0, 0, 0, 0}));
+    EXPECT_FALSE(kSelectionAtStartUp.drawn);
+    EXPECT_EQ(kSelectionAtStartUp.overlay, (Rect{0, 0, 0, 0}));
+    EXPECT_EQ(kSelectionAtStartUp.anchor, (Point{0, 0}));
+    EXPECT_EQ(kSelectionAtStartUp.reference, (Point{0, 0}));
+}
+
 class InteractionTest : public ::testing::Test {
    protected:
     void SetUp() override { ResetInteractionState(800, 600); }
@@ -123,6 +146,13 @@ TEST_F(InteractionTest, IdleIgnoresMovesReleasesRightClicksEscAndOtherKeys) {
     EXPECT_EQ(fakeWindow.releaseCalls, 0);
     EXPECT_EQ(fakeWindow.cursorSets, 0);
     EXPECT_EQ(fakeWindow.screensAcquired, 0);
+    EXPECT_TRUE(fakeWindow.invalidations.empty());
+    ExpectStartView();
+    // A dropped selection keeps its rectangle, but a right click there is no zoom.
+    SelectDefault();
+    Char(27);
+    RightDown(150, 150);
+    EXPECT_EQ(interactionState, Idle);
     EXPECT_TRUE(fakeWindow.invalidations.empty());
     ExpectStartView();
 }
@@ -467,7 +497,6 @@ TEST_F(InteractionTest, ReleaseOutsideTheWindowKeepsMoving) {
 
 TEST_F(InteractionTest, RightClickInsideZoomsOntoTheSelection) {
     ResetInteractionState(1000, 500);
-    UpdateScales(1000);
     LeftDown(100, 100);
     LeftUp(300, 200);
     // 200 * 100 * 500 / 1000 = 10000, sqrt -> 100, 100 * 1000 / 500 = 200.
@@ -490,7 +519,6 @@ TEST_F(InteractionTest, RightClickInsideZoomsOntoTheSelection) {
 }
 
 TEST_F(InteractionTest, ZoomOntoASelectionOffTheTopLeft) {
-    UpdateScales(800);
     LeftDown(50, 40);
     LeftUp(-20, -30);
     RightDown(0, 0);
@@ -517,7 +545,6 @@ TEST_F(InteractionTest, RefusedZoomKeepsTheSelectionShown) {
 }
 
 TEST_F(InteractionTest, RightClickInsideWhileMovingZooms) {
-    UpdateScales(800);
     StartMoving();
     Move(160, 170);
     RightDown(200, 200);
@@ -536,7 +563,6 @@ TEST_F(InteractionTest, RightClickInsideWhileMovingZooms) {
 // Back
 
 TEST_F(InteractionTest, BackReturnsToTheViewBeforeTheZoom) {
-    UpdateScales(800);
     SelectDefault();
     RightDown(150, 150);
     PaintPending();
@@ -630,8 +656,12 @@ TEST_F(InteractionTest, PaintWhollyInsideTheSelectionStillAbandonsIt) {
 
 TEST_F(InteractionTest, PaintElsewhereLeavesTheSelection) {
     SelectDefault();
+    // Each touches the selection's edge from outside: no pixel in common.
     Paint(Rect{262, 222, 500, 400});
     Paint(Rect{0, 0, 100, 600});
+    Paint(Rect{262, 0, 800, 600});
+    Paint(Rect{0, 0, 800, 100});
+    Paint(Rect{0, 222, 800, 600});
     EXPECT_EQ(interactionState, Selected);
     EXPECT_TRUE(fakeWindow.invalidations.empty());
     ExpectInvariants();
@@ -659,7 +689,6 @@ TEST_F(InteractionTest, PaintDuringADragLeavesItAlone) {
 }
 
 TEST_F(InteractionTest, DragBegunBeforeTheZoomRepaintLeavesNoStaleOutline) {
-    UpdateScales(800);
     SelectDefault();
     RightDown(150, 150);  // the old outline stays on screen until the repaint
     LeftDown(120, 50);
