@@ -16,6 +16,7 @@
 #include "core/palette.h"
 #include "core/render.h"
 #include "core/view.h"
+#include "tests/literal_render.h"
 
 namespace {
 
@@ -98,14 +99,7 @@ void RenderLiterally(benchmark::State& state, View view) {
     ShowView(view);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
     for (auto _ : state) {
-        std::uint32_t* out = pixels.data();
-        for (std::int32_t y = 0; y < kHeight; ++y) {
-            double cy = static_cast<double>(y) / pixelsPerUnitY - imOffset;
-            for (std::int32_t x = 0; x < kWidth; ++x) {
-                double cx = static_cast<double>(x) / pixelsPerUnitX + reLeft;
-                *out++ = OpaquePixel(EscapeIndex(cx, cy));
-            }
-        }
+        ::RenderLiterally(Rect{0, 0, kWidth, kHeight}, pixels.data());
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     }

@@ -86,6 +86,7 @@ TEST(EscapeIndexTest, InsideIndexWrapsAndGuards) {
     EXPECT_EQ(InsideIndex(0.0), 0);
     EXPECT_EQ(InsideIndex(2.0), 1312);
     EXPECT_EQ(InsideIndex(35.9), static_cast<int>(35.9 * 33424.0) % 32768);
+    EXPECT_EQ(InsideIndex(2147483647.5 / 33424.0), 32767);  // the largest value converted
     EXPECT_EQ(InsideIndex(std::numeric_limits<double>::quiet_NaN()), 0);
     EXPECT_EQ(InsideIndex(std::numeric_limits<double>::infinity()), 0);
     EXPECT_EQ(InsideIndex(1e300), 0);

@@ -64,6 +64,20 @@ void ResetFakeWindow(std::int32_t width, std::int32_t height) {
     }
 }
 
+void ResizeFakeWindow(std::int32_t width, std::int32_t height) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, kWhite);
+    for (std::int32_t y = 0; y < height && y < fakeWindow.height; ++y) {
+        for (std::int32_t x = 0; x < width && x < fakeWindow.width; ++x) {
+            pixels[static_cast<std::size_t>(y) * width + x] = PixelAt(x, y);
+        }
+    }
+    fakeWindow.width = width;
+    fakeWindow.height = height;
+    fakeWindow.pixels.swap(pixels);
+    fakeWindow.pendingPaints.push_back(Invalidation{true, Rect{0, 0, 0, 0}});
+    ++fakeWindow.resizes;
+}
+
 std::uint32_t PixelAt(std::int32_t x, std::int32_t y) {
     return fakeWindow.pixels[IndexOf(x, y)];
 }

@@ -58,6 +58,9 @@ struct FakeWindow {
     // Misuse of the seam: wrong handles, pixels outside the client, drawing
     // without an acquired screen.
     int faults = 0;
+    // Size changes so far: after one, the saved edges of a shown outline may
+    // lie outside the client until it is repainted.
+    int resizes = 0;
 
     std::vector<std::string> log;  // seam calls in order, by short name
 };
@@ -73,6 +76,10 @@ void ResetFakeWindow(std::int32_t width, std::int32_t height);
 // Never white, and different between neighbours, so a stray or missing
 // restore shows up.
 std::uint32_t TestPattern(std::int32_t x, std::int32_t y);
+
+// The window changes size: what was on screen stays where it still fits, the
+// rest is erased to white, and the whole client waits for its repaint.
+void ResizeFakeWindow(std::int32_t width, std::int32_t height);
 
 std::uint32_t PixelAt(std::int32_t x, std::int32_t y);
 

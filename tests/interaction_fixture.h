@@ -20,8 +20,10 @@ inline void ResetSelectionState() {
     moveReference = Point{0, 0};
 }
 
+// As after the first paint at start-up, which sets the scales for the client.
 inline void ResetInteractionState(std::int32_t clientWidth, std::int32_t clientHeight) {
     ResetCoreState();
     ResetSelectionState();
     ResetFakeWindow(clientWidth, clientHeight);
+    UpdateScales(clientWidth);
 }

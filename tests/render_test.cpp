@@ -6,6 +6,7 @@
 #include "core/escape.h"
 #include "core/render.h"
 #include "tests/core_fixture.h"
+#include "tests/literal_render.h"
 
 namespace {
 
@@ -44,36 +45,47 @@ TEST_F(RenderTest, FirstPixelOfTheStartView) {
     EXPECT_EQ(pixels[0], 0xFF70018Fu);
 }
 
-TEST_F(RenderTest, TilingsMatchTheWholeClient) {
-    const int width = 203;
-    const int height = 157;
-    // A view with both escaping and inside points.
-    reLeft = -0.9;
-    imOffset = 0.35;
-    reSpan = 0.7;
-    UpdateScales(width);
-    PixelBuffer whole = Render(Rect{0, 0, width, height});
+TEST_F(RenderTest, TilingsMatchTheWholeClientAndTheLiteralLoop) {
+    const struct {
+        double reLeft;
+        double imOffset;
+        double reSpan;
+        int width;
+        int height;
+    } views[] = {
+        // Both escaping and inside points.
+        {-0.9, 0.35, 0.7, 203, 157},
+        // Past double precision: runs of equal coordinates of every length,
+        // each distinct point rendered once and spread over its run.
+        {0.54908291601127923, -0.59999999999999876, 3e-15, 300, 200},
+    };
+    for (const auto& view : views) {
+        reLeft = view.reLeft;
+        imOffset = view.imOffset;
+        reSpan = view.reSpan;
+        const int width = view.width;
+        const int height = view.height;
+        UpdateScales(width);
+        PixelBuffer whole = Render(Rect{0, 0, width, height});
+        std::vector<std::uint32_t> literal(whole.size());
+        RenderLiterally(Rect{0, 0, width, height}, literal.data());
+        EXPECT_TRUE(whole == literal) << "span " << view.reSpan;
 
-    std::vector<Rect> halves = {Rect{0, 0, 101, height}, Rect{101, 0, width, height}};
-    EXPECT_TRUE(RenderTiles(halves, width, height) == whole);
+        std::vector<Rect> halves = {Rect{0, 0, 101, height}, Rect{101, 0, width, height}};
+        EXPECT_TRUE(RenderTiles(halves, width, height) == whole);
 
-    std::vector<Rect> rows = {Rect{0, 0, width, 78}, Rect{0, 78, width, height}};
-    EXPECT_TRUE(RenderTiles(rows, width, height) == whole);
+        std::vector<Rect> rows = {Rect{0, 0, width, 78}, Rect{0, 78, width, height}};
+        EXPECT_TRUE(RenderTiles(rows, width, height) == whole);
 
-    std::vector<Rect> tiles;
-    for (int top = 0; top < height; top += 37) {
-        for (int left = 0; left < width; left += 29) {
-            tiles.push_back(
-                Rect{left, top, std::min(left + 29, width), std::min(top + 37, height)});
+        std::vector<Rect> tiles;
+        for (int top = 0; top < height; top += 37) {
+            for (int left = 0; left < width; left += 29) {
+                tiles.push_back(
+                    Rect{left, top, std::min(left + 29, width), std::min(top + 37, height)});
+            }
         }
+        EXPECT_TRUE(RenderTiles(tiles, width, height) == whole);
     }
-    EXPECT_TRUE(RenderTiles(tiles, width, height) == whole);
-
-    int opaque = 0;
-    for (std::uint32_t pixel : whole) {
-        opaque += (pixel >> 24) == 0xFFu;
-    }
-    EXPECT_EQ(opaque, width * height);
 }
 
 TEST_F(RenderTest, EmptyRectanglesWriteNothing) {
@@ -91,6 +103,25 @@ TEST_F(RenderTest, PixelCountCannotOverflow) {
     Rect huge{-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647};
     EXPECT_EQ(PixelCount(huge), 4294967295ull * 4294967295ull);
     EXPECT_EQ(PixelCount(Rect{0, 0, 65536, 65536}), 4294967296ull);
+}
+
+TEST_F(RenderTest, PixelBufferFitsTheRegionOrStaysEmpty) {
+    PixelBuffer pixels(5, 0u);
+    EXPECT_TRUE(AllocatePixelBuffer(Rect{10, 20, 13, 22}, &pixels));
+    EXPECT_EQ(pixels.size(), 6u);
+    EXPECT_TRUE(AllocatePixelBuffer(Rect{10, 20, 10, 22}, &pixels));
+    EXPECT_TRUE(pixels.empty());
+    // More pixels than a vector can hold.
+    pixels.assign(5, 0u);
+    EXPECT_FALSE(AllocatePixelBuffer(Rect{-2147483647 - 1, 0, 2147483647, 2147483647}, &pixels));
+    EXPECT_TRUE(pixels.empty());
+#if !defined(__SANITIZE_ADDRESS__)
+    // More bytes than the address space: the allocator itself refuses. (The
+    // address sanitizer stops the process instead.)
+    pixels.assign(5, 0u);
+    EXPECT_FALSE(AllocatePixelBuffer(Rect{0, 0, 1 << 30, 1 << 30}, &pixels));
+    EXPECT_TRUE(pixels.empty());
+#endif
 }
 
 TEST_F(RenderTest, ColoursComeFromThePaletteWithAlpha) {

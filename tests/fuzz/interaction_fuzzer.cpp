@@ -2,11 +2,11 @@
 // key, paint and resize events on the fake window, with every invariant of the
 // state machine, the overlay and the view checked after each event.
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "core/view.h"
 #include "interaction/interaction.h"
@@ -14,6 +14,7 @@
 #include "interaction/selection_state.h"
 #include "tests/fake_window.h"
 #include "tests/interaction_fixture.h"
+#include "tests/interaction_invariants.h"
 
 namespace {
 
@@ -59,53 +60,13 @@ MessageLParam PackPosition(Point p) {
     return static_cast<MessageLParam>(packed);
 }
 
-void Fail(const char* what) {
-    std::fprintf(stderr, "invariant broken: %s (state %d, overlayDrawn %d)\n", what,
-                 static_cast<int>(interactionState), static_cast<int>(overlayDrawn));
-    std::abort();
-}
-
 void CheckInvariants() {
-    if (interactionState == Idle && overlayDrawn) {
-        Fail("outline flagged in Idle");
+    std::string broken = BrokenInvariant();
+    if (!broken.empty()) {
+        std::fprintf(stderr, "invariant broken: %s (state %d, overlayDrawn %d)\n", broken.c_str(),
+                     static_cast<int>(interactionState), static_cast<int>(overlayDrawn));
+        std::abort();
     }
-    if ((interactionState == Selected || interactionState == Moving) && !overlayDrawn) {
-        Fail("no outline flagged while a selection is shown");
-    }
-    if (fakeWindow.captureHeld != (interactionState == Dragging)) {
-        Fail("capture held outside Dragging, or missing in it");
-    }
-    if (fakeWindow.capturesWhileHeld != 0 || fakeWindow.releasesWithoutCapture != 0) {
-        Fail("capture taken or released twice");
-    }
-    if (fakeWindow.screensAcquired != fakeWindow.screensReleased) {
-        Fail("drawing context not released");
-    }
-    if (!(std::isfinite(reLeft) && std::isfinite(imOffset) && std::isnormal(reSpan) &&
-          reSpan > 0.0)) {
-        Fail("view not finite");
-    }
-    if (historyCount < 0 || historyCount > kHistoryCapacity) {
-        Fail("history count out of range");
-    }
-    if (CountScreenMismatches(overlayDrawn ? &selectionRect : nullptr) != 0) {
-        Fail("screen differs from the picture plus the current outline");
-    }
-}
-
-// The window changes size: what was on screen stays where it still fits, the
-// rest is erased to white, and the whole client waits for its repaint.
-void Resize(std::int32_t width, std::int32_t height) {
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, kWhite);
-    for (std::int32_t y = 0; y < height && y < fakeWindow.height; ++y) {
-        for (std::int32_t x = 0; x < width && x < fakeWindow.width; ++x) {
-            pixels[static_cast<std::size_t>(y) * width + x] = PixelAt(x, y);
-        }
-    }
-    fakeWindow.width = width;
-    fakeWindow.height = height;
-    fakeWindow.pixels.swap(pixels);
-    fakeWindow.pendingPaints.push_back(Invalidation{true, Rect{0, 0, 0, 0}});
 }
 
 void ResizeFromStream(EventStream* in) {
@@ -113,11 +74,11 @@ void ResizeFromStream(EventStream* in) {
     std::int32_t a = TakeWord(in);
     std::int32_t b = TakeWord(in);
     if (shape % 8 == 0) {
-        Resize(a % (kMaxWideSide + 1), b % (kMaxNarrowSide + 1));
+        ResizeFakeWindow(a % (kMaxWideSide + 1), b % (kMaxNarrowSide + 1));
     } else if (shape % 8 == 1) {
-        Resize(a % (kMaxNarrowSide + 1), b % (kMaxWideSide + 1));
+        ResizeFakeWindow(a % (kMaxNarrowSide + 1), b % (kMaxWideSide + 1));
     } else {
-        Resize(a % (kMaxOrdinarySide + 1), b % (kMaxOrdinarySide + 1));
+        ResizeFakeWindow(a % (kMaxOrdinarySide + 1), b % (kMaxOrdinarySide + 1));
     }
 }
 
