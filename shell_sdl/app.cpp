@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "core/palette.h"
 #include "interaction/interaction.h"
@@ -307,6 +308,14 @@ int main(int /*argc*/, char* /*argv*/[]) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "mandelbrot: cannot start SDL video: %s\n", SDL_GetError());
         return kExitVideoStartupFailed;
+    }
+    // On X11 the window surface goes straight to the X server. SDL's default
+    // there draws it through OpenGL, whose back buffer keeps its old size
+    // after a resize that comes before the first frame: the picture then lands
+    // off the visible part and stays lost until some later repaint. Wayland
+    // has only that way.
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
     CreateCursors();
     BuildPalette();

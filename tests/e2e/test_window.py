@@ -4,7 +4,7 @@ import subprocess
 import time
 import unittest
 
-from harness import START_VIEW, ViewerTestCase, reference
+from harness import START_VIEW, Viewer, ViewerTestCase, reference
 
 
 class StartViewTest(ViewerTestCase):
@@ -28,6 +28,16 @@ class ResizeTest(ViewerTestCase):
         for width, height in ((1000, 700), (1000, 300), (333, 777), (160, 90)):
             viewer.xdotool("windowsize", viewer.window, width, height)
             viewer.wait_for(reference(width, height))
+
+    def test_resize_right_after_start_shows_the_whole_picture(self):
+        # Users do not wait for the first picture: each window is resized as
+        # soon as it shows, which may be before the program's first paint.
+        for width, height in ((640, 480), (517, 389), (700, 250), (300, 420)):
+            viewer = Viewer(self.display)
+            self.addCleanup(viewer.kill)
+            viewer.xdotool("windowsize", viewer.window, width, height)
+            viewer.wait_for(reference(width, height))
+            viewer.kill()
 
     def test_height_alone_keeps_the_scales(self):
         viewer = self.start_viewer(500, 200)
