@@ -4,13 +4,13 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "core/palette.h"
 #include "interaction/interaction.h"
 #include "shell_sdl/cursor.h"
 #include "shell_sdl/paint.h"
 #include "shell_sdl/pointer_input.h"
+#include "shell_sdl/x11_setup.h"
 
 namespace {
 
@@ -148,18 +148,12 @@ int main(int /*argc*/, char* /*argv*/[]) {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
 
+    InstallXErrorHandler();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "mandelbrot: cannot start SDL video: %s\n", SDL_GetError());
         return kExitVideoStartupFailed;
     }
-    // On X11 the window surface goes straight to the X server. SDL's default
-    // there draws it through OpenGL, whose back buffer keeps its old size
-    // after a resize that comes before the first frame: the picture then lands
-    // off the visible part and stays lost until some later repaint. Wayland
-    // has only that way.
-    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    }
+    ChooseX11WindowSurface();
     CreateCursors();
     BuildPalette();
 
