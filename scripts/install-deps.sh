@@ -8,7 +8,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix
     wine wine64
-    libsdl2-dev
+    libsdl2-dev libx11-dev
     xvfb xdotool x11-apps
 )
 

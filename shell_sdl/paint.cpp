@@ -7,7 +7,8 @@
 #include "core/view.h"
 #include "interaction/overlay.h"
 #include "interaction/selection_state.h"
-#include "shell_sdl/app.h"
+#include "shell_sdl/cursor.h"
+#include "shell_sdl/text_picture.h"
 
 namespace {
 
@@ -16,27 +17,24 @@ constexpr std::uint32_t kTextColour = 0xFF000000;
 
 // The placeholder shown while a paint renders. SDL draws no text, so it comes
 // from a small built-in font of just these letters: 5 x 9 cells (two rows of
-// ascender, five of x-height, two of descender), drawn at twice the size.
+// ascender, five of x-height, two of descender) with a blank column after
+// each, drawn at twice the size.
 const char kPlaceholderText[] = "mandelbrot program";
-constexpr std::int32_t kGlyphWidth = 5;
+const char kGlyphLetters[] = "mandelbrotpg";
+const char kGlyphStrip[] = R"(
+..... ..... ..... ....# ..... .##.. #.... ..... ..... ..... ..... .....
+..... ..... ..... ....# ..... ..#.. #.... ..... ..... .#... ..... .....
+##.#. .###. #.##. .#### .###. ..#.. ####. #.##. .###. ####. ####. .####
+#.#.# ....# ##..# #...# #...# ..#.. #...# ##..# #...# .#... #...# #...#
+#.#.# .#### #...# #...# ##### ..#.. #...# #.... #...# .#... #...# #...#
+#.#.# #...# #...# #...# #.... ..#.. #...# #.... #...# .#..# #...# #...#
+#.#.# .#### #...# .#### .###. .###. ####. #.... .###. ..##. ####. .####
+..... ..... ..... ..... ..... ..... ..... ..... ..... ..... #.... ....#
+..... ..... ..... ..... ..... ..... ..... ..... ..... ..... #.... .###.
+)";
 constexpr std::int32_t kGlyphHeight = 9;
 constexpr std::int32_t kGlyphScale = 2;
-constexpr std::int32_t kGlyphAdvance = (kGlyphWidth + 1) * kGlyphScale;
-const char kGlyphLetters[] = "mandelbrotpg";
-const char* const kGlyphRows[][kGlyphHeight] = {
-    {".....", ".....", "11.1.", "1.1.1", "1.1.1", "1.1.1", "1.1.1", ".....", "....."},  // m
-    {".....", ".....", ".111.", "....1", ".1111", "1...1", ".1111", ".....", "....."},  // a
-    {".....", ".....", "1.11.", "11..1", "1...1", "1...1", "1...1", ".....", "....."},  // n
-    {"....1", "....1", ".1111", "1...1", "1...1", "1...1", ".1111", ".....", "....."},  // d
-    {".....", ".....", ".111.", "1...1", "11111", "1....", ".111.", ".....", "....."},  // e
-    {".11..", "..1..", "..1..", "..1..", "..1..", "..1..", ".111.", ".....", "....."},  // l
-    {"1....", "1....", "1111.", "1...1", "1...1", "1...1", "1111.", ".....", "....."},  // b
-    {".....", ".....", "1.11.", "11..1", "1....", "1....", "1....", ".....", "....."},  // r
-    {".....", ".....", ".111.", "1...1", "1...1", "1...1", ".111.", ".....", "....."},  // o
-    {".....", ".1...", "1111.", ".1...", ".1...", ".1..1", "..11.", ".....", "....."},  // t
-    {".....", ".....", "1111.", "1...1", "1...1", "1...1", "1111.", "1....", "1...."},  // p
-    {".....", ".....", ".1111", "1...1", "1...1", "1...1", ".1111", "....1", ".111."},  // g
-};
+constexpr std::int32_t kGlyphAdvance = (5 + 1) * kGlyphScale;
 
 Rect dirtyRect = {0, 0, 0, 0};
 Rect changedRect = {0, 0, 0, 0};
@@ -67,36 +65,21 @@ void FillWhite(const Rect& area) {
     }
 }
 
-const char* const* FindGlyph(char letter) {
-    const char* found = std::strchr(kGlyphLetters, letter);
-    if (letter == '\0' || found == nullptr) {
-        return nullptr;
-    }
-    return kGlyphRows[found - kGlyphLetters];
-}
-
 // Centred in the client like a single-line, centred text, clipped to area.
+// Each pixel of a letter in the strip is put wherever the text has that letter.
 void DrawPlaceholder(const Rect& area) {
     const auto length = static_cast<std::int32_t>(sizeof(kPlaceholderText) - 1);
     const std::int32_t left = (clientWidth - length * kGlyphAdvance) / 2;
     const std::int32_t top = (clientHeight - kGlyphHeight * kGlyphScale) / 2;
-    for (std::int32_t i = 0; i < length; ++i) {
-        const char* const* glyph = FindGlyph(kPlaceholderText[i]);
-        if (glyph == nullptr) {
-            continue;
-        }
-        for (std::int32_t row = 0; row < kGlyphHeight * kGlyphScale; ++row) {
-            for (std::int32_t column = 0; column < kGlyphWidth * kGlyphScale; ++column) {
-                if (glyph[row / kGlyphScale][column / kGlyphScale] != '1') {
-                    continue;
-                }
-                Point p{left + i * kGlyphAdvance + column, top + row};
-                if (IsPointInRect(area, p)) {
-                    clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
-                }
+    DecodeTextPicture(kGlyphStrip, kGlyphScale, [&](int x, int y, char /*cell*/) {
+        const char letter = kGlyphLetters[x / kGlyphAdvance];
+        for (std::int32_t i = 0; i < length; ++i) {
+            const Point p{left + i * kGlyphAdvance + x % kGlyphAdvance, top + y};
+            if (kPlaceholderText[i] == letter && IsPointInRect(area, p)) {
+                clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
             }
         }
-    }
+    });
 }
 
 // Renders area into its place in the client surface; nothing is drawn (and

@@ -4,13 +4,16 @@
 #include <algorithm>
 
 #include "interaction/window_seam.h"
-#include "shell_sdl/app.h"
+#include "shell_sdl/cursor.h"
 #include "shell_sdl/paint.h"
+#include "shell_sdl/window_seam.h"
 
 namespace {
 
 constexpr std::uint32_t kInvalidColour = 0xFFFFFFFF;  // what GetPixel gives off the client
 constexpr std::uint32_t kOpaque = 0xFF000000;
+
+bool mouseCaptured = false;
 
 // The surface holds 0xAARRGGBB, the seam speaks 0x00BBGGRR: swap red and blue.
 std::uint32_t SwapRedAndBlue(std::uint32_t colour) {
@@ -76,6 +79,10 @@ void DrawWhiteOutline(ScreenContext /*screen*/, const Rect& r) {
 
 void InvalidateClient(WindowHandle /*window*/, const Rect* area) {
     InvalidateArea(area);
+}
+
+bool IsMouseCaptured() {
+    return mouseCaptured;
 }
 
 void CaptureMouse(WindowHandle /*window*/) {

@@ -238,12 +238,6 @@ class Viewer:
         self.process = subprocess.Popen(program_command() + list(args), env=env,
                                         stdout=subprocess.DEVNULL, stderr=self.stderr)
         self.window = self._find_window()
-        if SHELL == "sdl":
-            # SDL sets its new X window up for a moment after mapping it; a
-            # resize from outside within that time was seen to leave the
-            # server's copy of the picture offset with no expose to repair it.
-            # The first full picture marks the end of set-up.
-            self.wait_for(reference(*self.size()))
 
     def _find_window(self):
         deadline = time.monotonic() + DEADLINE
@@ -259,11 +253,6 @@ class Viewer:
                                    f"showed: {self.stderr.read().decode(errors='replace').strip()}")
             time.sleep(0.03)
         raise RuntimeError("the window never appeared")
-
-    def size(self):
-        geometry = self.display.run("xdotool", "getwindowgeometry", "--shell", self.window).stdout
-        fields = dict(line.split("=") for line in geometry.split())
-        return int(fields["WIDTH"]), int(fields["HEIGHT"])
 
     def xdotool(self, *args):
         self.display.run("xdotool", *[str(a) for a in args])

@@ -48,6 +48,15 @@ class SelectionTest(ViewerTestCase):
         self.viewer.drag((700, 500), (850, 640))
         self.viewer.wait_for(self.start.with_outline(700, 500, 866, 625))
 
+    def test_release_whose_press_began_outside_ends_the_selection(self):
+        # The press lands outside the window, on no other program's window.
+        self.select(DRAWN[:2], DRAWN[2:])
+        self.viewer.move(900, 700)
+        self.viewer.press()
+        self.viewer.move(150, 150)
+        self.viewer.release()
+        self.viewer.wait_for(self.start)
+
     def test_small_drag_is_discarded(self):
         self.viewer.drag((400, 300), (405, 340))
         # Events are handled in order: once the next selection shows, the small
@@ -100,6 +109,50 @@ class SelectionTest(ViewerTestCase):
         self.viewer.drag((50, 50), (250, 150))
         # 200 x 100 in a 700 x 500 client: area 14285, height 119, width 166.
         self.viewer.wait_for(reference(700, 500).with_outline(50, 50, 216, 169))
+
+
+class DragEndedWhileHeldTest(ViewerTestCase):
+    """Esc or B ends a drag while its button is still held, and the button is
+    then released outside the window: the next drag is an ordinary one."""
+
+    WIDTH, HEIGHT = 243, 470
+
+    def setUp(self):
+        self.viewer = self.start_viewer(self.WIDTH, self.HEIGHT)
+        # A session that fails while the button is held must not leave it
+        # held for the next one on this display.
+        self.addCleanup(self.viewer.release)
+        self.start = self.viewer.wait_for(reference(self.WIDTH, self.HEIGHT))
+
+    def end_drag_with(self, key):
+        self.viewer.move(235, 455)
+        self.viewer.press()
+        self.viewer.move(1, 249)
+        self.viewer.wait_for(self.start.with_outline(1, 249, 235, 455))
+        self.viewer.key(key)
+        # The outline gone means the key was handled and the capture ended,
+        # so the release below happens with the mouse no longer captured.
+        self.viewer.wait_for(self.start)
+        self.viewer.move(355, 358)
+        self.viewer.release()
+
+    def check_next_drag(self):
+        self.viewer.move(108, 26)
+        self.viewer.press()
+        self.viewer.move(198, 64)
+        # Both sides exceed 8 pixels: the live outline shows while held.
+        self.viewer.wait_for(self.start.with_outline(108, 26, 198, 64))
+        self.viewer.release()
+        # 90 x 38 in a 243 x 470 client: area 6614, height 81, width 41.
+        self.viewer.wait_for(self.start.with_outline(108, 26, 149, 107))
+
+    def test_after_escape(self):
+        self.end_drag_with("Escape")
+        self.check_next_drag()
+
+    def test_after_back(self):
+        self.end_drag_with("b")
+        self.check_next_drag()
 
 
 if __name__ == "__main__":

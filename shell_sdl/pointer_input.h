@@ -1,0 +1,13 @@
+// The mouse for the interaction: each press, release and move that the
+// Windows program would be told of becomes its mouse message, with the
+// message's wParam and lParam.
+#pragma once
+
+#include <SDL.h>
+
+// Reads the pointer from the X server's own events when the window is an X11
+// one, else from SDL's mouse events. Called once the window has its surface.
+void StartPointerInput(SDL_Window* window);
+
+// Hands a pointer event to the interaction; false for any other event.
+bool HandlePointerEvent(const SDL_Event& event);
