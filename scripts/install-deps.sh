@@ -9,7 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix
     wine wine64
     libsdl2-dev
-    xvfb xdotool x11-apps
+    xvfb xdotool x11-apps python3-xlib
 )
 
 missing=()
