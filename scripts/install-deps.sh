@@ -10,6 +10,7 @@ packages=(
     wine wine64
     libsdl2-dev
     xvfb xdotool x11-apps python3-xlib
+    clang-format-14
 )
 
 missing=()
