@@ -11,6 +11,7 @@ packages=(
     libsdl2-dev
     xvfb xdotool x11-apps python3-xlib
     clang-format-14
+    dpkg-dev file desktop-file-utils
 )
 
 missing=()
