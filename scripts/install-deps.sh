@@ -9,7 +9,9 @@ packages=(
     g++-mingw-w64-x86-64-posix
     wine wine64
     libsdl2-dev libx11-dev
-    xvfb xdotool x11-apps
+    xvfb xdotool x11-apps python3-xlib
+    clang-format-14
+    dpkg-dev file desktop-file-utils
 )
 
 missing=()
