@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/kernel/render_kernel.h"
 #include "core/palette.h"
 #include "core/render.h"
-#include "core/kernel/render_kernel.h"
 #include "core/view.h"
 
 namespace {
