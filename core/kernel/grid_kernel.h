@@ -53,7 +53,7 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Is
     static_assert(kBlockPasses >= 2, "a block keeps the iterate of two passes before its end");
     RunPasses(lanes, kBlockPasses - 2, bound);
     if constexpr (kCheckCycles) {
-        KeepRecentIterates(lanes, run);
+        KeepIterates(lanes, run.recentX, run.recentY);
     }
     RunPasses(lanes, 1, bound);
     // The squares are kept from the last pass only: the colour of a lane at
@@ -75,8 +75,8 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         if constexpr (kCheckCycles) {
-            unsigned shortCycled = ShortCycledLanes<Isa, kVectors, v>(lanes, run);
-            unsigned cycled = CycledLanes<Isa, kVectors, v>(lanes, run) | shortCycled;
+            unsigned shortCycled = LanesBackAt<Isa, kVectors, v>(lanes, run.recentX, run.recentY);
+            unsigned cycled = LanesBackAt<Isa, kVectors, v>(lanes, run.px, run.py) | shortCycled;
             if (cycled != 0) {
                 JumpCycledLanes<Isa, kVectors, v, kBlockPasses>(lanes, run, cycled, shortCycled);
             }

@@ -19,8 +19,3 @@ constexpr std::int64_t kIdleTag = -1;
 static_assert((kPassUnit >> kIndexShift) == kBandWidth, "a pass count must read as its band");
 static_assert(kMaxIterations < 256, "the count must fit below the sign bit");
 static_assert((std::int64_t{kPaletteSize - 1} << kIndexShift) > 0, "indices must fit");
-
-// The entry of a finished point: where its pixel goes and which colour it takes.
-constexpr std::int64_t ColourEntry(std::int64_t tag, PaletteIndex index) {
-    return (tag & kTargetMask) | (static_cast<std::int64_t>(index) << kIndexShift);
-}

@@ -9,7 +9,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+#include <limits>
 
 #include "core/kernel/lanes.h"
 
@@ -28,50 +28,35 @@ constexpr std::int64_t kCheckpointInterval = 45;
 constexpr std::int64_t kWorthwhileJump = 160;
 
 // A checkpoint no orbit can match: NaN compares unequal to everything.
-inline double NoCheckpoint() {
-    std::uint64_t bits = 0x7FF8000000000000u;
-    double nan;
-    std::memcpy(&nan, &bits, sizeof nan);
-    return nan;
+constexpr double NoCheckpoint() {
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
-// Running lanes of vector v back at their checkpoint.
+// Running lanes of vector v whose iterate equals the one kept in xs, ys.
 template <class Isa, int kVectors, int v>
-KERNEL_INLINE unsigned CycledLanes(const Lanes<Isa, kVectors>& lanes,
-                                   const KernelRun<kVectors * Isa::kLanes>& run) {
+KERNEL_INLINE unsigned LanesBackAt(const Lanes<Isa, kVectors>& lanes, const double* xs,
+                                   const double* ys) {
     constexpr int base = v * Isa::kLanes;
-    return Isa::EqualBits(lanes.zx[v], Isa::Load(run.px + base), lanes.zy[v],
-                          Isa::Load(run.py + base)) &
+    return Isa::EqualBits(lanes.zx[v], Isa::Load(xs + base), lanes.zy[v], Isa::Load(ys + base)) &
            Isa::Bits(lanes.running[v]);
 }
 
+// Keeps every lane's iterate in xs, ys.
 template <class Isa, int kVectors>
-KERNEL_INLINE void KeepRecentIterates(const Lanes<Isa, kVectors>& lanes,
-                                      KernelRun<kVectors * Isa::kLanes>& run) {
+KERNEL_INLINE void KeepIterates(const Lanes<Isa, kVectors>& lanes, double* xs, double* ys) {
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
-        Isa::Store(run.recentX + v * Isa::kLanes, lanes.zx[v]);
-        Isa::Store(run.recentY + v * Isa::kLanes, lanes.zy[v]);
+        Isa::Store(xs + v * Isa::kLanes, lanes.zx[v]);
+        Isa::Store(ys + v * Isa::kLanes, lanes.zy[v]);
     });
 }
 
-// Running lanes of vector v back where they were two passes ago.
-template <class Isa, int kVectors, int v>
-KERNEL_INLINE unsigned ShortCycledLanes(const Lanes<Isa, kVectors>& lanes,
-                                        const KernelRun<kVectors * Isa::kLanes>& run) {
-    constexpr int base = v * Isa::kLanes;
-    return Isa::EqualBits(lanes.zx[v], Isa::Load(run.recentX + base), lanes.zy[v],
-                          Isa::Load(run.recentY + base)) &
-           Isa::Bits(lanes.running[v]);
-}
-
 template <class Isa, int kVectors>
-KERNEL_INLINE void MoveCheckpoints(Lanes<Isa, kVectors>& lanes,
+KERNEL_INLINE void MoveCheckpoints(const Lanes<Isa, kVectors>& lanes,
                                    KernelRun<kVectors * Isa::kLanes>& run) {
+    KeepIterates(lanes, run.px, run.py);
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
-        Isa::Store(run.px + v * Isa::kLanes, lanes.zx[v]);
-        Isa::Store(run.py + v * Isa::kLanes, lanes.zy[v]);
         Isa::StoreInts(run.checkpointTag + v * Isa::kLanes, lanes.tag[v]);
     });
 }
