@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/kernel/escape_pass.h"
+#include "core/kernel/lanes.h"
 
 namespace {
 
@@ -13,47 +13,34 @@ namespace {
 // nothing can be left out.
 template <class Isa, int kVectors>
 double RunCeilingWith(std::int64_t passes) {
-    using Vec = typename Isa::Vec;
-    Vec zx[kVectors];
-    Vec zy[kVectors];
-    Vec cx[kVectors];
-    Vec cy[kVectors];
-    typename Isa::Ints tag[kVectors];
-    typename Isa::Mask running[kVectors];
-    const Vec bound = Isa::Set1(kEscapeBound);
+    Lanes<Isa, kVectors> lanes;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         // Points of the main cardioid: the orbits settle and never escape.
-        zx[v] = Isa::Set1(0.0);
-        zy[v] = Isa::Set1(0.0);
-        cx[v] = Isa::Set1(-0.1 - 0.01 * v);
-        cy[v] = Isa::Set1(0.05);
-        tag[v] = Isa::Set1Ints(0);
-        running[v] = Isa::Lanes((1u << Isa::kLanes) - 1);
+        lanes.zx[v] = Isa::Set1(0.0);
+        lanes.zy[v] = Isa::Set1(0.0);
+        lanes.cx[v] = Isa::Set1(-0.1 - 0.01 * v);
+        lanes.cy[v] = Isa::Set1(0.05);
+        lanes.tag[v] = Isa::Set1Ints(0);
+        lanes.running[v] = Isa::Lanes(AllLanes(Isa::kLanes));
     });
-    for (std::int64_t pass = 0; pass < passes; ++pass) {
-        Repeat<kVectors>([&](auto vi) {
-            constexpr int v = decltype(vi)::value;
-            RunPass<Isa>(zx[v], zy[v], cx[v], cy[v], tag[v], running[v], bound);
-        });
-    }
+    RunLanePasses(lanes, passes, Isa::Set1(kEscapeBound));
     double sum = 0.0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         double values[Isa::kLanes];
-        Isa::Store(values, Isa::Add(zx[v], zy[v]));
+        Isa::Store(values, Isa::Add(lanes.zx[v], lanes.zy[v]));
         std::int64_t counts[Isa::kLanes];
-        Isa::StoreInts(counts, tag[v]);
+        Isa::StoreInts(counts, lanes.tag[v]);
         for (int i = 0; i < Isa::kLanes; ++i) {
             sum = sum + values[i] + static_cast<double>(counts[i] / kPassUnit) +
-                  static_cast<double>(Isa::Bits(running[v]));
+                  static_cast<double>(Isa::Bits(lanes.running[v]));
         }
     });
     return sum;
 }
 
-// The ceiling with 1 ... kMostCeilingVectors vectors.
-constexpr int kMostCeilingVectors = 8;
+// The ceiling with 1 ... 8 vectors.
 
 template <class Isa>
 double RunCeilingFor(int vectors, std::int64_t passes) {

@@ -6,8 +6,7 @@
 #pragma once
 
 #include "core/kernel/colour_queue.h"
-#include "core/kernel/escape_pass.h"
-#include "core/kernel/kernel_run.h"
+#include "core/kernel/lanes.h"
 
 namespace {
 
@@ -17,49 +16,38 @@ constexpr int kLongestSieveRest = 64;
 // Sieves the staged points from first to end; returns the new end.
 template <class Isa, int kVectors, int kSievePasses>
 int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
-    using Vec = typename Isa::Vec;
     constexpr int kLanes = Isa::kLanes;
-    const Vec bound = Isa::Set1(kEscapeBound);
+    const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     int kept = first;
     int escaped = 0;
     for (int start = first; start < end; start += kVectors * kLanes) {
-        Vec zx[kVectors];
-        Vec zy[kVectors];
-        Vec cx[kVectors];
-        Vec cy[kVectors];
-        typename Isa::Ints tag[kVectors];
-        typename Isa::Mask running[kVectors];
-        unsigned valid[kVectors];
+        // The batch's lanes; busy marks the ones holding a point of the batch.
+        Lanes<Isa, kVectors> lanes;
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
             int base = start + v * kLanes;
             int count = end - base;
             count = count < 0 ? 0 : (count > kLanes ? kLanes : count);
             // Past end the stage holds idle or stale points; their lanes are off.
-            valid[v] = (1u << count) - 1;
-            cx[v] = Isa::Load(run.stageCx + base);
-            cy[v] = Isa::Load(run.stageCy + base);
-            tag[v] = Isa::LoadInts(run.stageTag + base);
-            zx[v] = Isa::Set1(0.0);
-            zy[v] = Isa::Set1(0.0);
-            running[v] = Isa::Lanes(valid[v]);
+            lanes.busy[v] = (1u << count) - 1;
+            lanes.cx[v] = Isa::Load(run.stageCx + base);
+            lanes.cy[v] = Isa::Load(run.stageCy + base);
+            lanes.tag[v] = Isa::LoadInts(run.stageTag + base);
+            lanes.zx[v] = Isa::Set1(0.0);
+            lanes.zy[v] = Isa::Set1(0.0);
+            lanes.running[v] = Isa::Lanes(lanes.busy[v]);
         });
-        for (int pass = 0; pass < kSievePasses; ++pass) {
-            Repeat<kVectors>([&](auto vi) {
-                constexpr int v = decltype(vi)::value;
-                RunPass<Isa>(zx[v], zy[v], cx[v], cy[v], tag[v], running[v], bound);
-            });
-        }
+        RunLanePasses(lanes, kSievePasses, bound);
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
-            unsigned stay = Isa::Bits(running[v]) & valid[v];
-            unsigned gone = valid[v] & ~stay;
+            unsigned stay = Isa::Bits(lanes.running[v]) & lanes.busy[v];
+            unsigned gone = lanes.busy[v] & ~stay;
             // An escaped point's tag holds its pass count: it is its entry.
-            QueueEntries<Isa>(run, gone, tag[v]);
-            Isa::CompressTo(run.stageCx + kept, stay, cx[v]);
-            Isa::CompressTo(run.stageCy + kept, stay, cy[v]);
+            QueueEntries<Isa>(run, gone, lanes.tag[v]);
+            Isa::CompressTo(run.stageCx + kept, stay, lanes.cx[v]);
+            Isa::CompressTo(run.stageCy + kept, stay, lanes.cy[v]);
             Isa::CompressIntsTo(run.stageTag + kept, stay,
-                                Isa::AndInts(tag[v], Isa::Set1Ints(kTargetMask)));
+                                Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)));
             kept = kept + CountLanes(stay);
             escaped = escaped + CountLanes(gone);
         });

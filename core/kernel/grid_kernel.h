@@ -36,26 +36,15 @@ struct BlockEnd {
     int mostDone;  // the most finished lanes of one vector
 };
 
-template <class Isa, int kVectors>
-KERNEL_INLINE void RunPasses(Lanes<Isa, kVectors>& lanes, int passes, typename Isa::Vec bound) {
-    for (int pass = 0; pass < passes; ++pass) {
-        Repeat<kVectors>([&](auto vi) {
-            constexpr int v = decltype(vi)::value;
-            RunPass<Isa>(lanes.zx[v], lanes.zy[v], lanes.cx[v], lanes.cy[v], lanes.tag[v],
-                         lanes.running[v], bound);
-        });
-    }
-}
-
 template <class Isa, int kVectors, int kBlockPasses, bool kCheckCycles>
 KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
                             typename Isa::Vec bound) {
     static_assert(kBlockPasses >= 2, "a block keeps the iterate of two passes before its end");
-    RunPasses(lanes, kBlockPasses - 2, bound);
+    RunLanePasses(lanes, kBlockPasses - 2, bound);
     if constexpr (kCheckCycles) {
         KeepIterates(lanes, run.recentX, run.recentY);
     }
-    RunPasses(lanes, 1, bound);
+    RunLanePasses(lanes, 1, bound);
     // The squares are kept from the last pass only: the colour of a lane at
     // the limit needs them, and keeping them every pass costs registers.
     Repeat<kVectors>([&](auto vi) {

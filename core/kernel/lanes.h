@@ -3,6 +3,9 @@
 // orbit checkpoints stay in the KernelRun: they are only read at block ends.)
 #pragma once
 
+#include <cstdint>
+
+#include "core/kernel/escape_pass.h"
 #include "core/kernel/kernel_run.h"
 #include "core/kernel/repeat.h"
 
@@ -20,6 +23,19 @@ struct Lanes {
     typename Isa::Mask running[kVectors];
     unsigned busy[kVectors];  // lanes holding a point, running or finished
 };
+
+// Runs the literal pass passes times on every vector.
+template <class Isa, int kVectors>
+KERNEL_INLINE void RunLanePasses(Lanes<Isa, kVectors>& lanes, std::int64_t passes,
+                                 typename Isa::Vec bound) {
+    for (std::int64_t pass = 0; pass < passes; ++pass) {
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            RunPass<Isa>(lanes.zx[v], lanes.zy[v], lanes.cx[v], lanes.cy[v], lanes.tag[v],
+                         lanes.running[v], bound);
+        });
+    }
+}
 
 constexpr unsigned AllLanes(int lanes) {
     return (1u << lanes) - 1;
