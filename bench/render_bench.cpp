@@ -40,10 +40,22 @@ const View kViews[] = {
     {"deep", -0.74364388703715, -0.13182590420533, 1e-13},
 };
 
-// Lane-passes per second of each kernel's ceiling by vector count, and the best.
+// Lane-passes per second of each kernel's ceiling by vector count.
 std::map<RenderKernel, std::map<int, double>> ceilingRates;
-std::map<RenderKernel, double> ceilings;
 std::map<std::string, double> literalPasses;
+
+// The kernel's ceiling: its best vector count so far, 0 if none was measured.
+double BestCeiling(RenderKernel kernel) {
+    double best = 0.0;
+    for (const auto& entry : ceilingRates[kernel]) {
+        best = entry.second > best ? entry.second : best;
+    }
+    return best;
+}
+
+double CpuSecondsSince(std::clock_t begin) {
+    return static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+}
 
 void ShowView(const View& view) {
     reLeft = view.reLeft;
@@ -77,7 +89,7 @@ void RunCeiling(benchmark::State& state, RenderKernel kernel, int vectors) {
         RunCeilingPasses(kernel, vectors, kCeilingPasses, &checksum);
         benchmark::DoNotOptimize(checksum);
     }
-    double seconds = static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+    double seconds = CpuSecondsSince(begin);
     double lanePasses = static_cast<double>(kCeilingPasses) * vectors * RenderKernelLanes(kernel);
     state.counters["lane_passes"] =
         benchmark::Counter(lanePasses, benchmark::Counter::kIsIterationInvariantRate);
@@ -85,13 +97,8 @@ void RunCeiling(benchmark::State& state, RenderKernel kernel, int vectors) {
     // The reported run is the last and longest; the kernel's ceiling is its
     // best vector count.
     if (seconds > 0.0) {
-        double rate = lanePasses * static_cast<double>(state.iterations()) / seconds;
-        ceilingRates[kernel][vectors] = rate;
-        double best = 0.0;
-        for (const auto& entry : ceilingRates[kernel]) {
-            best = entry.second > best ? entry.second : best;
-        }
-        ceilings[kernel] = best;
+        ceilingRates[kernel][vectors] =
+            lanePasses * static_cast<double>(state.iterations()) / seconds;
     }
 }
 
@@ -117,15 +124,15 @@ void RenderWith(benchmark::State& state, View view, RenderKernel kernel) {
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
     }
-    double seconds = static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+    double seconds = CpuSecondsSince(begin);
     state.SetLabel(RenderKernelName(active));
-    auto ceiling = ceilings.find(active);
-    if (ceiling != ceilings.end() && seconds > 0.0) {
+    double ceiling = BestCeiling(active);
+    if (ceiling > 0.0 && seconds > 0.0) {
         // Seconds the frame's literal passes take at the ceiling, over the
         // seconds a frame took.
         double frameSeconds = seconds / static_cast<double>(state.iterations());
-        state.counters["efficiency"] = passes / ceiling->second / frameSeconds;
-        state.counters["ceiling_G"] = ceiling->second / 1e9;
+        state.counters["efficiency"] = passes / ceiling / frameSeconds;
+        state.counters["ceiling_G"] = ceiling / 1e9;
     }
 }
 
