@@ -32,7 +32,7 @@ struct KernelRun {
     double recentY[kLaneCount];
     std::int64_t tag[kLaneCount];
     std::int64_t checkpointTag[kLaneCount];  // the tag when px, py were taken
-    // Points waiting for a lane, then at least two lanes' worth of idle ones.
+    // Points waiting for a lane, then idle ones for two refills of every lane.
     double stageCx[kStagePoints + 2 * kLaneCount];
     double stageCy[kStagePoints + 2 * kLaneCount];
     std::int64_t stageTag[kStagePoints + 2 * kLaneCount];
