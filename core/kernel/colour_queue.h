@@ -12,19 +12,24 @@ namespace {
 
 template <int kLaneCount>
 void WriteQueuedColours(KernelRun<kLaneCount>& run, std::uint32_t* out) {
-    for (int i = 0; i < run.queued; ++i) {
-        std::int64_t entry = run.queue[i];
+    // Read once: as far as the compiler knows the pixel stores could change
+    // the count, which would then be reloaded after every one.
+    const int queued = run.queued;
+    const std::int64_t* queue = run.queue;
+    for (int i = 0; i < queued; ++i) {
+        std::int64_t entry = queue[i];
         out[entry & kTargetMask] = OpaquePixel(static_cast<PaletteIndex>(entry >> kIndexShift));
     }
     run.queued = 0;
 }
 
-// Queues the entries of the chosen lanes; all Isa::kLanes slots are written.
-template <class Isa, int kLaneCount>
-KERNEL_INLINE void QueueEntries(KernelRun<kLaneCount>& run, unsigned lanes,
+// Queues the entries of the chosen lanes at queue[queued...]; all Isa::kLanes
+// slots are written.
+template <class Isa>
+KERNEL_INLINE void QueueEntries(std::int64_t* queue, int& queued, unsigned lanes,
                                 typename Isa::Ints entries) {
-    Isa::CompressIntsTo(run.queue + run.queued, lanes, entries);
-    run.queued = run.queued + CountLanes(lanes);
+    Isa::CompressIntsTo(queue + queued, lanes, entries);
+    queued = queued + CountLanes(lanes);
 }
 
 }  // namespace

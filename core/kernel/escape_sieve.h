@@ -43,7 +43,7 @@ int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
             unsigned stay = Isa::Bits(lanes.running[v]) & lanes.busy[v];
             unsigned gone = lanes.busy[v] & ~stay;
             // An escaped point's tag holds its pass count: it is its entry.
-            QueueEntries<Isa>(run, gone, lanes.tag[v]);
+            QueueEntries<Isa>(run.queue, run.queued, gone, lanes.tag[v]);
             Isa::CompressTo(run.stageCx + kept, stay, lanes.cx[v]);
             Isa::CompressTo(run.stageCy + kept, stay, lanes.cy[v]);
             Isa::CompressIntsTo(run.stageTag + kept, stay,

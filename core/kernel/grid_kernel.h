@@ -36,12 +36,13 @@ struct BlockEnd {
     int mostDone;  // the most finished lanes of one vector
 };
 
-template <class Isa, int kVectors, int kBlockPasses, bool kCheckCycles>
+// Runs one block; checkCycles says whether cycles are looked for at its end.
+template <class Isa, int kVectors, int kBlockPasses>
 KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
-                            typename Isa::Vec bound) {
+                            typename Isa::Vec bound, bool checkCycles) {
     static_assert(kBlockPasses >= 2, "a block keeps the iterate of two passes before its end");
     RunLanePasses(lanes, kBlockPasses - 2, bound);
-    if constexpr (kCheckCycles) {
+    if (checkCycles) {
         KeepIterates(lanes, run.recentX, run.recentY);
     }
     RunLanePasses(lanes, 1, bound);
@@ -54,24 +55,24 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Is
     });
 }
 
-template <class Isa, int kVectors, int kBlockPasses, bool kCheckCycles>
+template <class Isa, int kVectors, int kBlockPasses>
 KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
-                                          KernelRun<kVectors * Isa::kLanes>& run) {
+                                          KernelRun<kVectors * Isa::kLanes>& run,
+                                          bool checkCycles) {
     BlockEnd<kVectors> end;
     end.anyAtLimit = false;
     end.mostDone = 0;
-    const typename Isa::Ints unit = Isa::Set1Ints(kPassUnit);
+    const typename Isa::Ints belowLimit = Isa::Set1Ints(kMaxIterations * kPassUnit - 1);
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
-        if constexpr (kCheckCycles) {
+        if (checkCycles) {
             unsigned shortCycled = LanesBackAt<Isa, kVectors, v>(lanes, run.recentX, run.recentY);
             unsigned cycled = LanesBackAt<Isa, kVectors, v>(lanes, run.px, run.py) | shortCycled;
             if (cycled != 0) {
                 JumpCycledLanes<Isa, kVectors, v, kBlockPasses>(lanes, run, cycled, shortCycled);
             }
         }
-        // A count of kMaxIterations plus one more pass reaches the sign bit.
-        unsigned atLimit = Isa::SignBits(Isa::AddInts(lanes.tag[v], unit));
+        unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
         unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit;
         end.done[v] = done;
         end.atLimit[v] = atLimit;
@@ -90,22 +91,27 @@ void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors 
     if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
         FillStage<Isa, kVectors, Shape::kSievePasses>(run, grid, out);
     }
+    // The positions are kept in registers here: through memory each vector's
+    // refill would wait for the one before it to store them.
+    int stagePos = run.stagePos;
+    int queued = run.queued;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         typename Isa::Ints entries = lanes.tag[v];
         if (end.anyAtLimit) {
             entries = FinishedEntries<Isa, kVectors, v>(lanes, end.atLimit[v]);
         }
-        QueueEntries<Isa>(run, end.done[v], entries);
+        QueueEntries<Isa>(run.queue, queued, end.done[v], entries);
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
-        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, end.done[v] | idle);
+        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, end.done[v] | idle, stagePos);
         run.tally.finished =
             run.tally.finished + static_cast<std::uint64_t>(CountLanes(end.done[v]));
         run.tally.inside =
             run.tally.inside + static_cast<std::uint64_t>(CountLanes(end.atLimit[v]));
     });
     // The last refills may have run into the idle points past the end.
-    run.stagePos = run.stagePos < run.stageEnd ? run.stagePos : run.stageEnd;
+    run.stagePos = stagePos < run.stageEnd ? stagePos : run.stageEnd;
+    run.queued = queued;
     if (run.queued >= kQueuePoints) {
         WriteQueuedColours(run, out);
     }
@@ -118,6 +124,11 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
                std::uint32_t* out, std::size_t chunkEnd) {
     constexpr int kVectors = Shape::kVectors;
     static_assert(kMaxIterations % Shape::kBlockPasses == 0, "blocks must divide the limit");
+    static_assert(kCheckpointInterval % Shape::kBlockPasses == 0,
+                  "checkpoints must move at block ends");
+    // More would never be reached, and finished lanes would wait for ever.
+    static_assert(Shape::kLanesToCollect >= 1 && Shape::kLanesToCollect <= Isa::kLanes,
+                  "a vector must be able to finish enough lanes");
     Lanes<Isa, kVectors> lanes;
     LoadLanes<Isa, kVectors>(lanes, run);
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
@@ -141,9 +152,12 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
                 run.nextCheckpoint = run.clock + kCheckpointInterval;
             }
         }
-        RunBlock<Isa, kVectors, Shape::kBlockPasses, kCheckCycles>(lanes, run, bound);
+        // Cycles are looked for only in the block that ends where the
+        // checkpoints move: more often the checks cost more than they catch.
+        bool checkNow = kCheckCycles && run.clock + Shape::kBlockPasses >= run.nextCheckpoint;
+        RunBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, bound, checkNow);
         run.clock = run.clock + Shape::kBlockPasses;
-        end = EndBlock<Isa, kVectors, Shape::kBlockPasses, kCheckCycles>(lanes, run);
+        end = EndBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, checkNow);
         // Near the end of the chunk or of the grid any finished lane will do,
         // so the call returns promptly and the last points are not kept waiting.
         bool draining = run.nextPoint >= chunkEnd ||

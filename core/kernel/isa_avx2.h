@@ -74,6 +74,7 @@ struct Avx2 {
     static unsigned SignBits(Ints v) {
         return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(v)));
     }
+    static unsigned AboveBits(Ints v, Ints x) { return SignBits(_mm256_cmpgt_epi64(v, x)); }
 
     // All ones in each chosen lane.
     static Ints LaneMask(unsigned bits) {

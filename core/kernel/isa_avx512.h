@@ -36,6 +36,8 @@ struct Avx512 {
         return _mm512_add_epi64(_mm512_set1_epi64(first), _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
     }
     static unsigned SignBits(Ints v) { return _mm512_cmplt_epi64_mask(v, _mm512_setzero_si512()); }
+    // The lanes of v above x.
+    static unsigned AboveBits(Ints v, Ints x) { return _mm512_cmpgt_epi64_mask(v, x); }
 
     static Mask Lanes(unsigned bits) { return static_cast<Mask>(bits); }
     static unsigned Bits(Mask m) { return m; }

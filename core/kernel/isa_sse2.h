@@ -43,6 +43,9 @@ struct Sse2 {
     static unsigned SignBits(Ints v) {
         return static_cast<unsigned>(_mm_movemask_pd(_mm_castsi128_pd(v)));
     }
+    // SSE2 has no 64-bit compare: the sign of x - v, for tags, whose
+    // differences never overflow.
+    static unsigned AboveBits(Ints v, Ints x) { return SignBits(_mm_sub_epi64(x, v)); }
 
     static Ints LaneMask(unsigned bits) {
         return _mm_set_epi64x((bits & 2u) != 0 ? -1 : 0, (bits & 1u) != 0 ? -1 : 0);

@@ -19,16 +19,17 @@ KERNEL_INLINE typename Isa::Ints FinishedEntries(const Lanes<Isa, kVectors>& lan
     return Isa::BlendInts(atLimit, lanes.tag[v], inside);
 }
 
-// Gives the refill lanes of vector v the next staged points, from z = 0.
+// Gives the refill lanes of vector v the next staged points, from z = 0,
+// taking them from stagePos on.
 template <class Isa, int kVectors, int v, bool kCheckCycles>
 KERNEL_INLINE void RefillVector(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
-                                unsigned refill) {
+                                unsigned refill, int& stagePos) {
     constexpr int base = v * Isa::kLanes;
     typename Isa::Order order = Isa::ExpandOrder(refill);
-    lanes.cx[v] = Isa::ExpandFrom(lanes.cx[v], refill, order, run.stageCx + run.stagePos);
-    lanes.cy[v] = Isa::ExpandFrom(lanes.cy[v], refill, order, run.stageCy + run.stagePos);
-    lanes.tag[v] = Isa::ExpandIntsFrom(lanes.tag[v], refill, order, run.stageTag + run.stagePos);
-    run.stagePos = run.stagePos + CountLanes(refill);
+    lanes.cx[v] = Isa::ExpandFrom(lanes.cx[v], refill, order, run.stageCx + stagePos);
+    lanes.cy[v] = Isa::ExpandFrom(lanes.cy[v], refill, order, run.stageCy + stagePos);
+    lanes.tag[v] = Isa::ExpandIntsFrom(lanes.tag[v], refill, order, run.stageTag + stagePos);
+    stagePos = stagePos + CountLanes(refill);
     lanes.zx[v] = Isa::ClearLanes(lanes.zx[v], refill);
     lanes.zy[v] = Isa::ClearLanes(lanes.zy[v], refill);
     if constexpr (kCheckCycles) {

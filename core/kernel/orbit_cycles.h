@@ -15,13 +15,15 @@
 
 namespace {
 
-// Most settled orbits have period 1 or 2. Those are caught at the first block
-// end after they settle, from the iterate two passes earlier; the block
-// length is odd (it divides 255), so they jump by whole pairs of blocks.
-// Longer cycles are caught against checkpoints.
+// Most settled orbits have period 1 or 2. Those are caught at the first check
+// after they settle, from the iterate two passes earlier; the block length is
+// odd (it divides 255), so they jump by whole pairs of blocks. Longer cycles
+// are caught against checkpoints.
 //
-// Orbit checkpoints move this often, so cycles up to this long are caught
-// once the orbit has settled (given a multiple of the block length).
+// Orbit checkpoints move this often, a whole number of blocks, and lanes are
+// compared with them only at the block end just before they move: checking
+// every block end cost more than the earlier catches saved. So the periods
+// caught are those that divide the interval (1, 3, 5, 9, 15, 45) and 2.
 constexpr std::int64_t kCheckpointInterval = 45;
 
 // The fewest passes a caught lane must skip for the catch to count.
