@@ -41,7 +41,6 @@ double RunCeilingWith(std::int64_t passes) {
 }
 
 // The ceiling with 1 ... 8 vectors.
-
 template <class Isa>
 double RunCeilingFor(int vectors, std::int64_t passes) {
     switch (vectors) {

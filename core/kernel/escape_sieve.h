@@ -19,7 +19,8 @@ int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
     constexpr int kLanes = Isa::kLanes;
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     int kept = first;
-    int escaped = 0;
+    // The queue's length in a register, as in the kernel's collections.
+    int queued = run.queued;
     for (int start = first; start < end; start += kVectors * kLanes) {
         // The batch's lanes; busy marks the ones holding a point of the batch.
         Lanes<Isa, kVectors> lanes;
@@ -43,15 +44,16 @@ int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
             unsigned stay = Isa::Bits(lanes.running[v]) & lanes.busy[v];
             unsigned gone = lanes.busy[v] & ~stay;
             // An escaped point's tag holds its pass count: it is its entry.
-            QueueEntries<Isa>(run.queue, run.queued, gone, lanes.tag[v]);
+            QueueEntries<Isa>(run.queue, queued, gone, lanes.tag[v]);
             Isa::CompressTo(run.stageCx + kept, stay, lanes.cx[v]);
             Isa::CompressTo(run.stageCy + kept, stay, lanes.cy[v]);
             Isa::CompressIntsTo(run.stageTag + kept, stay,
                                 Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)));
             kept = kept + CountLanes(stay);
-            escaped = escaped + CountLanes(gone);
         });
     }
+    int escaped = queued - run.queued;
+    run.queued = queued;
     run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(escaped);
     // The sieve pays while most points escape in it; otherwise it rests for a
     // growing number of fills.
