@@ -68,6 +68,13 @@ struct Avx2 {
     static Ints AddInts(Ints a, Ints b) { return _mm256_add_epi64(a, b); }
     static Ints AndInts(Ints a, Ints b) { return _mm256_and_si256(a, b); }
     static Ints OrInts(Ints a, Ints b) { return _mm256_or_si256(a, b); }
+    static Ints SubInts(Ints a, Ints b) { return _mm256_sub_epi64(a, b); }
+    static Ints ShiftLeftInts(Ints v, int bits) { return _mm256_slli_epi64(v, bits); }
+    static Ints ShiftRightInts(Ints v, int bits) { return _mm256_srli_epi64(v, bits); }
+    static Vec Div(Vec a, Vec b) { return _mm256_div_pd(a, b); }
+    static Vec Floor(Vec v) { return _mm256_floor_pd(v); }
+    static Vec AsVec(Ints v) { return _mm256_castsi256_pd(v); }
+    static Ints AsInts(Vec v) { return _mm256_castpd_si256(v); }
     static Ints Sequence(std::int64_t first) {
         return _mm256_add_epi64(_mm256_set1_epi64x(first), _mm256_setr_epi64x(0, 1, 2, 3));
     }
@@ -113,9 +120,6 @@ struct Avx2 {
     }
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         StoreInts(to, _mm256_permutevar8x32_epi32(v, CompressOrder(lanes)));
-    }
-    static Ints AddToLanes(Ints v, unsigned lanes, std::int64_t x) {
-        return _mm256_add_epi64(v, _mm256_and_si256(LaneMask(lanes), _mm256_set1_epi64x(x)));
     }
     static Vec ClearLanes(Vec v, unsigned lanes) {
         return _mm256_andnot_pd(_mm256_castsi256_pd(LaneMask(lanes)), v);

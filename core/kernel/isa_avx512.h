@@ -31,6 +31,20 @@ struct Avx512 {
     static Ints AddInts(Ints a, Ints b) { return _mm512_add_epi64(a, b); }
     static Ints AndInts(Ints a, Ints b) { return _mm512_and_si512(a, b); }
     static Ints OrInts(Ints a, Ints b) { return _mm512_or_si512(a, b); }
+    static Ints SubInts(Ints a, Ints b) { return _mm512_sub_epi64(a, b); }
+    // (Zero-masked forms with every lane on: see InsideField.)
+    static Ints ShiftLeftInts(Ints v, unsigned bits) {
+        return _mm512_maskz_slli_epi64(kAll, v, bits);
+    }
+    static Ints ShiftRightInts(Ints v, unsigned bits) {
+        return _mm512_maskz_srli_epi64(kAll, v, bits);
+    }
+    static Vec Div(Vec a, Vec b) { return _mm512_div_pd(a, b); }
+    static Vec Floor(Vec v) {
+        return _mm512_maskz_roundscale_pd(kAll, v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    }
+    static Vec AsVec(Ints v) { return _mm512_castsi512_pd(v); }
+    static Ints AsInts(Vec v) { return _mm512_castpd_si512(v); }
     // first, first + 1, ... in the lanes.
     static Ints Sequence(std::int64_t first) {
         return _mm512_add_epi64(_mm512_set1_epi64(first), _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
@@ -70,10 +84,6 @@ struct Avx512 {
     }
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         _mm512_storeu_si512(to, _mm512_maskz_compress_epi64(Lanes(lanes), v));
-    }
-    // x added to the chosen lanes.
-    static Ints AddToLanes(Ints v, unsigned lanes, std::int64_t x) {
-        return _mm512_mask_add_epi64(v, Lanes(lanes), v, _mm512_set1_epi64(x));
     }
     static Vec ClearLanes(Vec v, unsigned lanes) { return _mm512_maskz_mov_pd(Lanes(~lanes), v); }
     static Ints BlendInts(unsigned lanes, Ints a, Ints b) {

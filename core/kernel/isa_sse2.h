@@ -37,6 +37,19 @@ struct Sse2 {
     static Ints AddInts(Ints a, Ints b) { return _mm_add_epi64(a, b); }
     static Ints AndInts(Ints a, Ints b) { return _mm_and_si128(a, b); }
     static Ints OrInts(Ints a, Ints b) { return _mm_or_si128(a, b); }
+    static Ints SubInts(Ints a, Ints b) { return _mm_sub_epi64(a, b); }
+    static Ints ShiftLeftInts(Ints v, int bits) { return _mm_slli_epi64(v, bits); }
+    static Ints ShiftRightInts(Ints v, int bits) { return _mm_srli_epi64(v, bits); }
+    static Vec Div(Vec a, Vec b) { return _mm_div_pd(a, b); }
+    // SSE2 has no rounding instruction. For 0 <= v < 2^52 adding and taking
+    // away 2^52 rounds to the nearest whole number; one less if that is above.
+    static Vec Floor(Vec v) {
+        const Vec bias = _mm_set1_pd(4503599627370496.0);
+        Vec nearest = _mm_sub_pd(_mm_add_pd(v, bias), bias);
+        return _mm_sub_pd(nearest, _mm_and_pd(_mm_cmpgt_pd(nearest, v), _mm_set1_pd(1.0)));
+    }
+    static Vec AsVec(Ints v) { return _mm_castsi128_pd(v); }
+    static Ints AsInts(Vec v) { return _mm_castpd_si128(v); }
     static Ints Sequence(std::int64_t first) {
         return _mm_add_epi64(_mm_set1_epi64x(first), _mm_set_epi64x(1, 0));
     }
@@ -77,9 +90,6 @@ struct Sse2 {
     }
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         StoreInts(to, SelectInts(ExpandOrder(lanes), v, _mm_unpackhi_epi64(v, v)));
-    }
-    static Ints AddToLanes(Ints v, unsigned lanes, std::int64_t x) {
-        return _mm_add_epi64(v, _mm_and_si128(LaneMask(lanes), _mm_set1_epi64x(x)));
     }
     static Vec ClearLanes(Vec v, unsigned lanes) {
         return _mm_andnot_pd(_mm_castsi128_pd(LaneMask(lanes)), v);

@@ -77,17 +77,6 @@ inline bool IsGridFinite(const PointGrid& grid) {
     return true;
 }
 
-// The lowest set bit of a non-zero lane mask.
-inline int LowestLane(unsigned bits) {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long index;
-    _BitScanForward(&index, bits);
-    return static_cast<int>(index);
-#else
-    return __builtin_ctz(bits);
-#endif
-}
-
 inline int CountLanes(unsigned bits) {
 #if defined(_MSC_VER) && !defined(__clang__)
     bits = bits - ((bits >> 1) & 0x55u);

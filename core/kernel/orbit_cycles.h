@@ -63,32 +63,50 @@ KERNEL_INLINE void MoveCheckpoints(const Lanes<Isa, kVectors>& lanes,
     });
 }
 
-// Moves the counts of vector v's cycled lanes on by whole periods; their
-// checkpoints are dropped until the next move, so they are not caught again.
+// Whole numbers 0 ... 2^52 as doubles and back, exactly: a double of 2^52 has
+// exactly such a number in the bits below its exponent.
+constexpr double kWholeBias = 4503599627370496.0;
+
+template <class Isa>
+KERNEL_INLINE typename Isa::Vec WholeToDouble(typename Isa::Ints n) {
+    const typename Isa::Vec bias = Isa::Set1(kWholeBias);
+    return Isa::Sub(Isa::AsVec(Isa::OrInts(n, Isa::AsInts(bias))), bias);
+}
+
+template <class Isa>
+KERNEL_INLINE typename Isa::Ints DoubleToWhole(typename Isa::Vec d) {
+    const typename Isa::Vec bias = Isa::Set1(kWholeBias);
+    return Isa::SubInts(Isa::AsInts(Isa::Add(d, bias)), Isa::AsInts(bias));
+}
+
+// Moves the counts of vector v's cycled lanes on by as many whole periods as
+// fit below the limit; their checkpoints are dropped until the next move, so
+// they are not caught again. The other lanes' sums are meaningless and unused.
 template <class Isa, int kVectors, int v, int kBlockPasses>
-void JumpCycledLanes(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
-                     unsigned cycled, unsigned shortCycled) {
-    constexpr int kLanes = Isa::kLanes;
-    std::int64_t tags[kLanes];
-    Isa::StoreInts(tags, lanes.tag[v]);
-    for (unsigned bits = cycled; bits != 0; bits &= bits - 1) {
-        int i = LowestLane(bits);
-        // Small counts: 32-bit division is much cheaper than 64-bit.
-        auto passes = static_cast<std::uint32_t>(tags[i] >> kPassShift);
-        auto checkpoint =
-            static_cast<std::uint32_t>(run.checkpointTag[v * kLanes + i] >> kPassShift);
-        std::uint32_t period =
-            (shortCycled >> i & 1u) != 0 ? 2 * kBlockPasses : passes - checkpoint;
-        std::uint32_t left = static_cast<std::uint32_t>(kMaxIterations) - passes;
-        std::int64_t jump = static_cast<std::int64_t>(left - left % period);
-        // Late catches save too little to pay for the check: the cycle policy
-        // only counts those that skip a good part of the passes.
-        run.tally.caught = run.tally.caught + (jump >= kWorthwhileJump);
-        // Lane by lane in registers: writing the lanes to memory and
-        // reloading the vector would stall on the narrow stores.
-        lanes.tag[v] = Isa::AddToLanes(lanes.tag[v], 1u << i, jump * kPassUnit);
-        run.px[v * kLanes + i] = NoCheckpoint();
-    }
+KERNEL_INLINE void JumpCycledLanes(Lanes<Isa, kVectors>& lanes,
+                                   KernelRun<kVectors * Isa::kLanes>& run, unsigned cycled,
+                                   unsigned shortCycled) {
+    using Vec = typename Isa::Vec;
+    using Ints = typename Isa::Ints;
+    constexpr int base = v * Isa::kLanes;
+    // A running lane's tag is not negative, so its count is the top bits.
+    Ints passes = Isa::ShiftRightInts(lanes.tag[v], kPassShift);
+    Ints checkpoint = Isa::ShiftRightInts(Isa::LoadInts(run.checkpointTag + base), kPassShift);
+    Ints period = Isa::BlendInts(cycled & ~shortCycled, Isa::Set1Ints(2 * kBlockPasses),
+                                 Isa::SubInts(passes, checkpoint));
+    // The counts are small whole numbers: the quotient's floor is exact.
+    Vec left = WholeToDouble<Isa>(Isa::SubInts(Isa::Set1Ints(kMaxIterations), passes));
+    Vec periods = WholeToDouble<Isa>(period);
+    Ints jump = DoubleToWhole<Isa>(Isa::Mul(Isa::Floor(Isa::Div(left, periods)), periods));
+    // Late catches save too little to pay for the check: the cycle policy
+    // only counts those that skip a good part of the passes.
+    unsigned worthwhile = Isa::AboveBits(jump, Isa::Set1Ints(kWorthwhileJump - 1)) & cycled;
+    run.tally.caught = run.tally.caught + static_cast<std::uint64_t>(CountLanes(worthwhile));
+    lanes.tag[v] = Isa::BlendInts(cycled, lanes.tag[v],
+                                  Isa::AddInts(lanes.tag[v], Isa::ShiftLeftInts(jump, kPassShift)));
+    Ints dropped = Isa::BlendInts(cycled, Isa::AsInts(Isa::Load(run.px + base)),
+                                  Isa::AsInts(Isa::Set1(NoCheckpoint())));
+    Isa::Store(run.px + base, Isa::AsVec(dropped));
 }
 
 }  // namespace
