@@ -33,12 +33,8 @@ struct Avx512 {
     static Ints OrInts(Ints a, Ints b) { return _mm512_or_si512(a, b); }
     static Ints SubInts(Ints a, Ints b) { return _mm512_sub_epi64(a, b); }
     // (Zero-masked forms with every lane on: see InsideField.)
-    static Ints ShiftLeftInts(Ints v, unsigned bits) {
-        return _mm512_maskz_slli_epi64(kAll, v, bits);
-    }
-    static Ints ShiftRightInts(Ints v, unsigned bits) {
-        return _mm512_maskz_srli_epi64(kAll, v, bits);
-    }
+    static Ints ShiftLeftInts(Ints v, int bits) { return _mm512_maskz_slli_epi64(kAll, v, bits); }
+    static Ints ShiftRightInts(Ints v, int bits) { return _mm512_maskz_srli_epi64(kAll, v, bits); }
     static Vec Div(Vec a, Vec b) { return _mm512_div_pd(a, b); }
     static Vec Floor(Vec v) {
         return _mm512_maskz_roundscale_pd(kAll, v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);

@@ -44,7 +44,7 @@ struct Sse2 {
     // SSE2 has no rounding instruction. For 0 <= v < 2^52 adding and taking
     // away 2^52 rounds to the nearest whole number; one less if that is above.
     static Vec Floor(Vec v) {
-        const Vec bias = _mm_set1_pd(4503599627370496.0);
+        const Vec bias = _mm_set1_pd(kWholeBias);
         Vec nearest = _mm_sub_pd(_mm_add_pd(v, bias), bias);
         return _mm_sub_pd(nearest, _mm_and_pd(_mm_cmpgt_pd(nearest, v), _mm_set1_pd(1.0)));
     }

@@ -13,6 +13,10 @@ constexpr int kIndexShift = 48;
 constexpr std::int64_t kTargetMask = (std::int64_t{1} << kIndexShift) - 1;
 constexpr int kPassShift = 55;
 constexpr std::int64_t kPassUnit = std::int64_t{1} << kPassShift;
+// 2^52: a double of this size has any whole number 0 ... 2^52 exactly in the
+// bits below its exponent, so adding and taking it away converts counts and
+// rounds to whole numbers.
+constexpr double kWholeBias = 4503599627370496.0;
 // A lane without a point; negative, so it is never at the pass limit.
 constexpr std::int64_t kIdleTag = -1;
 

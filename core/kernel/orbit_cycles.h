@@ -63,10 +63,7 @@ KERNEL_INLINE void MoveCheckpoints(const Lanes<Isa, kVectors>& lanes,
     });
 }
 
-// Whole numbers 0 ... 2^52 as doubles and back, exactly: a double of 2^52 has
-// exactly such a number in the bits below its exponent.
-constexpr double kWholeBias = 4503599627370496.0;
-
+// Whole numbers 0 ... 2^52 as doubles and back, exactly (see kWholeBias).
 template <class Isa>
 KERNEL_INLINE typename Isa::Vec WholeToDouble(typename Isa::Ints n) {
     const typename Isa::Vec bias = Isa::Set1(kWholeBias);
