@@ -8,9 +8,11 @@
 // in its tag. Passes run in blocks of Shape::kBlockPasses, which divides the
 // pass limit, so a lane refilled at a block's end reaches the limit exactly at
 // one. A lane that escapes stops counting and waits, its z running on unused,
-// until lanes are collected: once one vector has Shape::kLanesToCollect
-// finished lanes, or a lane is at the limit. Then every vector's finished
-// lanes are queued and refilled at once, without a branch per vector.
+// until lanes are collected: once Shape::kLanesToCollect lanes of all the
+// vectors are finished, or a lane is at the limit. Then every vector's
+// finished lanes are queued and refilled at once, without a branch per vector.
+// A block end only counts the stopped lanes; the limit is looked for only at
+// the block end where the oldest running lane can first reach it.
 #pragma once
 
 #include <cstddef>
@@ -31,9 +33,9 @@ static_assert(kChunkPoints > 0, "chunks must hand out points");
 template <int kVectors>
 struct BlockEnd {
     unsigned done[kVectors];     // finished: escaped or at the limit
-    unsigned atLimit[kVectors];  // ran all passes
+    unsigned atLimit[kVectors];  // ran all passes (only looked for when one may have)
     bool anyAtLimit;
-    int mostDone;  // the most finished lanes of one vector
+    int finished;  // finished lanes of all vectors
 };
 
 // Runs one block; checkCycles says whether cycles are looked for at its end.
@@ -55,31 +57,66 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Is
     });
 }
 
+// Marks the lanes at the pass limit as finished, and works out the first
+// block end at which another lane can be there: counts grow by at most one a
+// pass, so until then no block end needs to look.
+template <class Isa, int kVectors>
+KERNEL_INLINE void FindLanesAtLimit(const Lanes<Isa, kVectors>& lanes,
+                                    KernelRun<kVectors * Isa::kLanes>& run,
+                                    BlockEnd<kVectors>& end) {
+    using Ints = typename Isa::Ints;
+    const Ints belowLimit = Isa::Set1Ints(kMaxIterations * kPassUnit - 1);
+    const Ints none = Isa::Set1Ints(0);
+    Ints latest = none;
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
+        end.finished = end.finished + CountLanes(atLimit & ~end.done[v]);
+        end.done[v] = end.done[v] | atLimit;
+        end.atLimit[v] = atLimit;
+        end.anyAtLimit = end.anyAtLimit || atLimit != 0;
+        // The largest tag of the lanes running on holds the largest count.
+        Ints going = Isa::BlendInts(Isa::Bits(lanes.running[v]) & ~atLimit, none, lanes.tag[v]);
+        latest = Isa::BlendInts(Isa::AboveBits(going, latest), latest, going);
+    });
+    std::int64_t tags[Isa::kLanes];
+    Isa::StoreInts(tags, latest);
+    std::int64_t most = 0;
+    for (int lane = 0; lane < Isa::kLanes; ++lane) {
+        most = tags[lane] > most ? tags[lane] : most;
+    }
+    run.nextLimitCheck = run.clock + (kMaxIterations - (most >> kPassShift));
+}
+
 template <class Isa, int kVectors, int kBlockPasses>
 KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
                                           KernelRun<kVectors * Isa::kLanes>& run,
                                           bool checkCycles) {
     BlockEnd<kVectors> end;
     end.anyAtLimit = false;
-    end.mostDone = 0;
-    const typename Isa::Ints belowLimit = Isa::Set1Ints(kMaxIterations * kPassUnit - 1);
-    Repeat<kVectors>([&](auto vi) {
-        constexpr int v = decltype(vi)::value;
-        if (checkCycles) {
+    end.finished = 0;
+    bool limitDue = run.clock >= run.nextLimitCheck;
+    if (checkCycles) {
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
             unsigned shortCycled = LanesBackAt<Isa, kVectors, v>(lanes, run.recentX, run.recentY);
             unsigned cycled = LanesBackAt<Isa, kVectors, v>(lanes, run.px, run.py) | shortCycled;
             if (cycled != 0) {
                 JumpCycledLanes<Isa, kVectors, v, kBlockPasses>(lanes, run, cycled, shortCycled);
+                limitDue = true;
             }
-        }
-        unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
-        unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit;
+        });
+    }
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        unsigned done = lanes.busy[v] & ~Isa::Bits(lanes.running[v]);
         end.done[v] = done;
-        end.atLimit[v] = atLimit;
-        end.anyAtLimit = end.anyAtLimit || atLimit != 0;
-        int count = CountLanes(done);
-        end.mostDone = count > end.mostDone ? count : end.mostDone;
+        end.atLimit[v] = 0;
+        end.finished = end.finished + CountLanes(done);
     });
+    if (limitDue) {
+        FindLanesAtLimit(lanes, run, end);
+    }
     return end;
 }
 
@@ -127,14 +164,15 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
     static_assert(kCheckpointInterval % Shape::kBlockPasses == 0,
                   "checkpoints must move at block ends");
     // More would never be reached, and finished lanes would wait for ever.
-    static_assert(Shape::kLanesToCollect >= 1 && Shape::kLanesToCollect <= Isa::kLanes,
-                  "a vector must be able to finish enough lanes");
+    static_assert(Shape::kLanesToCollect >= 1 && Shape::kLanesToCollect <= kVectors * Isa::kLanes,
+                  "the lanes must be able to finish enough of them");
     Lanes<Isa, kVectors> lanes;
     LoadLanes<Isa, kVectors>(lanes, run);
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     // On entry idle lanes are filled as if they had just finished.
     BlockEnd<kVectors> end{};
     bool collect = true;
+    run.nextLimitCheck = run.clock;
     for (;;) {
         if (collect) {
             CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, end, grid, out);
@@ -163,7 +201,7 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
         bool draining = run.nextPoint >= chunkEnd ||
                         (run.nextPoint >= run.pointCount && run.stagePos >= run.stageEnd);
         int worthCollecting = draining ? 1 : Shape::kLanesToCollect;
-        collect = end.anyAtLimit || end.mostDone >= worthCollecting;
+        collect = end.anyAtLimit || end.finished >= worthCollecting;
     }
 }
 
@@ -200,6 +238,7 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
     run.pointCount = grid.columns * grid.rows;
     run.clock = 0;
     run.nextCheckpoint = 0;
+    run.nextLimitCheck = 0;
     run.tally = CycleTally{0, 0, 0};
 
     bool checkCycles = DecideCycleChecks(run.tally);

@@ -53,6 +53,8 @@ struct KernelRun {
     // Passes run so far, for moving the orbit checkpoints.
     std::int64_t clock;
     std::int64_t nextCheckpoint;
+    // No lane can be at the pass limit before this clock.
+    std::int64_t nextLimitCheck;
     CycleTally tally;
 };
 

@@ -11,7 +11,8 @@
 namespace {
 
 // Two lanes make expanding and compressing cheap blends, so SSE2 runs the
-// same algorithm; measured on an AMD Zen 4 core.
+// same algorithm; measured on an AMD Zen 4 core. Collections once 2 of the
+// 10 lanes are finished.
 struct Sse2Shape {
     static constexpr int kVectors = 5;
     static constexpr int kBlockPasses = 15;
