@@ -36,6 +36,7 @@ struct BlockEnd {
     unsigned atLimit[kVectors];  // ran all passes (only looked for when one may have)
     bool anyAtLimit;
     int finished;  // finished lanes of all vectors
+    int inside;    // of those, the lanes at the limit
 };
 
 // Runs one block; checkCycles says whether cycles are looked for at its end.
@@ -72,6 +73,7 @@ KERNEL_INLINE void FindLanesAtLimit(const Lanes<Isa, kVectors>& lanes,
         constexpr int v = decltype(vi)::value;
         unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
         end.finished = end.finished + CountLanes(atLimit & ~end.done[v]);
+        end.inside = end.inside + CountLanes(atLimit);
         end.done[v] = end.done[v] | atLimit;
         end.atLimit[v] = atLimit;
         end.anyAtLimit = end.anyAtLimit || atLimit != 0;
@@ -95,6 +97,7 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
     BlockEnd<kVectors> end;
     end.anyAtLimit = false;
     end.finished = 0;
+    end.inside = 0;
     bool limitDue = run.clock >= run.nextLimitCheck;
     if (checkCycles) {
         Repeat<kVectors>([&](auto vi) {
@@ -141,11 +144,9 @@ void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors 
         QueueEntries<Isa>(run.queue, queued, end.done[v], entries);
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
         RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, end.done[v] | idle, stagePos);
-        run.tally.finished =
-            run.tally.finished + static_cast<std::uint64_t>(CountLanes(end.done[v]));
-        run.tally.inside =
-            run.tally.inside + static_cast<std::uint64_t>(CountLanes(end.atLimit[v]));
     });
+    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(end.finished);
+    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(end.inside);
     // The last refills may have run into the idle points past the end.
     run.stagePos = stagePos < run.stageEnd ? stagePos : run.stageEnd;
     run.queued = queued;

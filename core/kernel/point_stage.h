@@ -3,7 +3,10 @@
 // so a refill may always take whole vectors.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <cstddef>
+#include <cstdint>
 
 #include "core/kernel/colour_queue.h"
 #include "core/kernel/escape_sieve.h"
@@ -46,6 +49,15 @@ int TakeGridPoints(KernelRun<kLaneCount>& run, const PointGrid& grid, int end) {
     return end;
 }
 
+// Asks for the pixels of the points just staged, so that their colours,
+// written some passes later, do not wait for memory.
+inline void PrefetchPixels(const std::uint32_t* out, std::size_t first, std::size_t end) {
+    constexpr std::size_t kPixelsPerLine = 64 / sizeof(std::uint32_t);
+    for (std::size_t p = first; p < end; p += kPixelsPerLine) {
+        _mm_prefetch(reinterpret_cast<const char*>(out + p), _MM_HINT_T0);
+    }
+}
+
 // Tops the stage up so that a refill of every lane is ready while the grid
 // has points, passing new points through the sieve while it pays.
 template <class Isa, int kVectors, int kSievePasses>
@@ -60,7 +72,9 @@ void FillStage(KernelRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, st
     int end = kept;
     while (end < kLaneCount) {
         int first = end;
+        std::size_t firstPoint = run.nextPoint;
         end = TakeGridPoints<Isa>(run, grid, end);
+        PrefetchPixels(out, firstPoint, run.nextPoint);
         if (first == end || kSievePasses == 0) {
             break;
         }
