@@ -91,6 +91,11 @@ struct Avx2 {
     static Mask Lanes(unsigned bits) {
         return _mm256_and_si256(LaneMask(bits), _mm256_set1_epi64x(kPassUnit));
     }
+    // The lanes whose tag is not negative, that is, that hold a point.
+    static Mask LanesWithPoints(Ints tags) {
+        __m256i negative = _mm256_cmpgt_epi64(_mm256_setzero_si256(), tags);
+        return _mm256_andnot_si256(negative, _mm256_set1_epi64x(kPassUnit));
+    }
     // kPassUnit moved up to the sign bit.
     static unsigned Bits(Mask m) { return SignBits(_mm256_slli_epi64(m, 8)); }
     static Mask KeepBelow(Mask a, Vec s, Vec bound) {

@@ -51,6 +51,10 @@ struct Avx512 {
 
     static Mask Lanes(unsigned bits) { return static_cast<Mask>(bits); }
     static unsigned Bits(Mask m) { return m; }
+    // The lanes whose tag is not negative, that is, that hold a point.
+    static Mask LanesWithPoints(Ints tags) {
+        return _mm512_cmpge_epi64_mask(tags, _mm512_setzero_si512());
+    }
     // The lanes of a whose s is below the bound: the literal test, so NaN fails.
     static Mask KeepBelow(Mask a, Vec s, Vec bound) {
         return _mm512_mask_cmp_pd_mask(a, s, bound, _CMP_LT_OQ);
@@ -81,7 +85,9 @@ struct Avx512 {
     static void CompressIntsTo(std::int64_t* to, unsigned lanes, Ints v) {
         _mm512_storeu_si512(to, _mm512_maskz_compress_epi64(Lanes(lanes), v));
     }
-    static Vec ClearLanes(Vec v, unsigned lanes) { return _mm512_maskz_mov_pd(Lanes(~lanes), v); }
+    static Vec ClearLanes(Vec v, unsigned lanes) {
+        return _mm512_mask_mov_pd(v, Lanes(lanes), _mm512_setzero_pd());
+    }
     static Ints BlendInts(unsigned lanes, Ints a, Ints b) {
         return _mm512_mask_mov_epi64(a, Lanes(lanes), b);
     }

@@ -66,6 +66,11 @@ struct Sse2 {
     static Mask Lanes(unsigned bits) {
         return _mm_and_si128(LaneMask(bits), _mm_set1_epi64x(kPassUnit));
     }
+    // The lanes whose tag is not negative, that is, that hold a point.
+    static Mask LanesWithPoints(Ints tags) {
+        __m128i negative = _mm_shuffle_epi32(_mm_srai_epi32(tags, 31), _MM_SHUFFLE(3, 3, 1, 1));
+        return _mm_andnot_si128(negative, _mm_set1_epi64x(kPassUnit));
+    }
     static unsigned Bits(Mask m) { return SignBits(_mm_slli_epi64(m, 8)); }
     static Mask KeepBelow(Mask a, Vec s, Vec bound) {
         return _mm_and_si128(a, _mm_castpd_si128(_mm_cmplt_pd(s, bound)));

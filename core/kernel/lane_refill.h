@@ -40,7 +40,8 @@ KERNEL_INLINE void RefillVector(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors 
         Isa::StoreInts(run.checkpointTag + base, Isa::BlendInts(refill, kept, lanes.tag[v]));
     }
     lanes.busy[v] = ~Isa::SignBits(lanes.tag[v]) & AllLanes(Isa::kLanes);
-    lanes.running[v] = Isa::Lanes(lanes.busy[v]);
+    // From the tags, not from busy: the next pass need not wait for the bits.
+    lanes.running[v] = Isa::LanesWithPoints(lanes.tag[v]);
 }
 
 }  // namespace
