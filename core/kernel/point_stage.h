@@ -87,10 +87,14 @@ void FillStage(KernelRun<kVectors * Isa::kLanes>& run, const PointGrid& grid, st
         }
         end = SieveStage<Isa, kVectors, kSievePasses>(run, first, end);
     }
-    for (int i = end; i < end + 2 * kLaneCount; ++i) {
-        run.stageCx[i] = 0.0;
-        run.stageCy[i] = 0.0;
-        run.stageTag[i] = kIdleTag;
+    // While the grid has points the stage holds enough for every lane, so
+    // refills only run past its end once the grid is used up.
+    if (run.nextPoint >= run.pointCount) {
+        for (int i = end; i < end + 2 * kLaneCount; ++i) {
+            run.stageCx[i] = 0.0;
+            run.stageCy[i] = 0.0;
+            run.stageTag[i] = kIdleTag;
+        }
     }
     run.stagePos = 0;
     run.stageEnd = end;
