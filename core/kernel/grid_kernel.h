@@ -29,15 +29,27 @@ namespace {
 
 static_assert(kChunkPoints > 0, "chunks must hand out points");
 
-// What the lanes of each vector did in the block just run.
+// What the block just run left for the collection: the lanes at the pass
+// limit, looked for only at block ends where one may be there.
 template <int kVectors>
 struct BlockEnd {
-    unsigned done[kVectors];     // finished: escaped or at the limit
-    unsigned atLimit[kVectors];  // ran all passes (only looked for when one may have)
+    unsigned atLimit[kVectors];  // meaningful only when anyAtLimit
     bool anyAtLimit;
-    int finished;  // finished lanes of all vectors
-    int inside;    // of those, the lanes at the limit
+    int inside;  // lanes at the limit
 };
+
+// The running lanes of every vector as one set of bits, vector v's from bit
+// v * kLanes: a block end only counts them.
+template <class Isa, int kVectors>
+KERNEL_INLINE std::uint64_t RunningBits(const Lanes<Isa, kVectors>& lanes) {
+    static_assert(kVectors * Isa::kLanes <= 64, "the lanes must fit one word");
+    std::uint64_t bits = 0;
+    Repeat<kVectors>([&](auto vi) {
+        constexpr int v = decltype(vi)::value;
+        bits = bits | (std::uint64_t{Isa::Bits(lanes.running[v])} << (v * Isa::kLanes));
+    });
+    return bits;
+}
 
 // Runs one block; checkCycles says whether cycles are looked for at its end.
 template <class Isa, int kVectors, int kBlockPasses>
@@ -72,9 +84,7 @@ KERNEL_INLINE void FindLanesAtLimit(const Lanes<Isa, kVectors>& lanes,
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
-        end.finished = end.finished + CountLanes(atLimit & ~end.done[v]);
         end.inside = end.inside + CountLanes(atLimit);
-        end.done[v] = end.done[v] | atLimit;
         end.atLimit[v] = atLimit;
         end.anyAtLimit = end.anyAtLimit || atLimit != 0;
         // The largest tag of the lanes running on holds the largest count.
@@ -96,7 +106,6 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
                                           bool checkCycles) {
     BlockEnd<kVectors> end;
     end.anyAtLimit = false;
-    end.finished = 0;
     end.inside = 0;
     bool limitDue = run.clock >= run.nextLimitCheck;
     if (checkCycles) {
@@ -110,22 +119,17 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
             }
         });
     }
-    Repeat<kVectors>([&](auto vi) {
-        constexpr int v = decltype(vi)::value;
-        unsigned done = lanes.busy[v] & ~Isa::Bits(lanes.running[v]);
-        end.done[v] = done;
-        end.atLimit[v] = 0;
-        end.finished = end.finished + CountLanes(done);
-    });
     if (limitDue) {
         FindLanesAtLimit(lanes, run, end);
     }
     return end;
 }
 
+// Queues the finished lanes' entries and refills them and the idle lanes;
+// returns how many lanes hold a point afterwards.
 template <class Isa, class Shape, bool kCheckCycles>
-void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors * Isa::kLanes>& run,
-                  const BlockEnd<Shape::kVectors>& end, const PointGrid& grid, std::uint32_t* out) {
+int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors * Isa::kLanes>& run,
+                 const BlockEnd<Shape::kVectors>& end, const PointGrid& grid, std::uint32_t* out) {
     constexpr int kVectors = Shape::kVectors;
     constexpr int kLaneCount = kVectors * Isa::kLanes;
     if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
@@ -135,24 +139,34 @@ void CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors 
     // refill would wait for the one before it to store them.
     int stagePos = run.stagePos;
     int queued = run.queued;
+    int finished = 0;
+    int busyLanes = 0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
+        // A lane at the limit passed its last test, so it is still running.
+        unsigned atLimit = end.anyAtLimit ? end.atLimit[v] : 0u;
+        unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit;
         typename Isa::Ints entries = lanes.tag[v];
         if (end.anyAtLimit) {
-            entries = FinishedEntries<Isa, kVectors, v>(lanes, end.atLimit[v]);
+            entries = FinishedEntries<Isa, kVectors, v>(lanes, atLimit);
         }
-        QueueEntries<Isa>(run.queue, queued, end.done[v], entries);
+        QueueEntries<Isa>(run.queue, queued, done, entries);
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
-        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, end.done[v] | idle, stagePos);
+        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, done | idle, stagePos);
+        finished = finished + CountLanes(done);
+        busyLanes = busyLanes + CountLanes(lanes.busy[v]);
     });
-    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(end.finished);
-    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(end.inside);
+    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(finished);
+    if (end.anyAtLimit) {
+        run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(end.inside);
+    }
     // The last refills may have run into the idle points past the end.
     run.stagePos = stagePos < run.stageEnd ? stagePos : run.stageEnd;
     run.queued = queued;
     if (run.queued >= kQueuePoints) {
         WriteQueuedColours(run, out);
     }
+    return busyLanes;
 }
 
 // Runs blocks until the grid cursor passes chunkEnd (then the lanes are saved
@@ -174,16 +188,20 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
     BlockEnd<kVectors> end{};
     bool collect = true;
     run.nextLimitCheck = run.clock;
+    // Lanes are collected once no more than this many are running.
+    int runningLimit = 0;
     for (;;) {
         if (collect) {
-            CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, end, grid, out);
-            bool anyBusy = false;
-            Repeat<kVectors>([&](auto vi) { anyBusy = anyBusy || lanes.busy[vi] != 0; });
-            if (!anyBusy || run.nextPoint >= chunkEnd) {
+            int busyLanes = CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, end, grid, out);
+            if (busyLanes == 0 || run.nextPoint >= chunkEnd) {
                 WriteQueuedColours(run, out);
                 SaveLanes<Isa, kVectors>(lanes, run);
-                return anyBusy;
+                return busyLanes != 0;
             }
+            // Once the grid is used up any finished lane will do, so the
+            // last points are not kept waiting.
+            bool draining = run.nextPoint >= run.pointCount && run.stagePos >= run.stageEnd;
+            runningLimit = busyLanes - (draining ? 1 : Shape::kLanesToCollect);
         }
         if constexpr (kCheckCycles) {
             if (run.clock >= run.nextCheckpoint) {
@@ -197,12 +215,7 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
         RunBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, bound, checkNow);
         run.clock = run.clock + Shape::kBlockPasses;
         end = EndBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, checkNow);
-        // Near the end of the chunk or of the grid any finished lane will do,
-        // so the call returns promptly and the last points are not kept waiting.
-        bool draining = run.nextPoint >= chunkEnd ||
-                        (run.nextPoint >= run.pointCount && run.stagePos >= run.stageEnd);
-        int worthCollecting = draining ? 1 : Shape::kLanesToCollect;
-        collect = end.anyAtLimit || end.finished >= worthCollecting;
+        collect = end.anyAtLimit || CountBits(RunningBits(lanes)) <= runningLimit;
     }
 }
 

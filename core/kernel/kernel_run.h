@@ -89,4 +89,15 @@ inline int CountLanes(unsigned bits) {
 #endif
 }
 
+inline int CountBits(std::uint64_t bits) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    bits = bits - ((bits >> 1) & 0x5555555555555555u);
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((bits * 0x0101010101010101u) >> 56);
+#else
+    return __builtin_popcountll(bits);
+#endif
+}
+
 }  // namespace
