@@ -3,8 +3,13 @@
 // and the machine's ceiling for each kernel's instructions. Each kernel's
 // efficiency is the time the literal passes of the frame would take at the
 // ceiling over the time it took: above 1 only thanks to the exact shortcuts.
+// The ceiling is sampled again just before every frame, at the kernel's best
+// vector count, and the median of the frames' efficiencies is reported: on a
+// shared machine the speed of the whole core drifts, and a ceiling measured
+// minutes earlier would move every efficiency with it.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <map>
@@ -24,6 +29,8 @@ constexpr std::int32_t kWidth = 1920;
 constexpr std::int32_t kHeight = 1080;
 // Passes per ceiling iteration: a few milliseconds whatever the vector count.
 constexpr std::int64_t kCeilingPasses = 200000;
+// How long each sample of the ceiling beside a frame runs.
+constexpr double kCeilingSampleSeconds = 0.003;
 
 struct View {
     const char* name;
@@ -44,17 +51,41 @@ const View kViews[] = {
 std::map<RenderKernel, std::map<int, double>> ceilingRates;
 std::map<std::string, double> literalPasses;
 
-// The kernel's ceiling: its best vector count so far, 0 if none was measured.
-double BestCeiling(RenderKernel kernel) {
-    double best = 0.0;
+double CpuSecondsSince(std::clock_t begin) {
+    return static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+}
+
+// The vector count at which the kernel's ceiling was highest, 0 if none was
+// measured.
+int BestCeilingVectors(RenderKernel kernel) {
+    int best = 0;
+    double bestRate = 0.0;
     for (const auto& entry : ceilingRates[kernel]) {
-        best = entry.second > best ? entry.second : best;
+        if (entry.second > bestRate) {
+            best = entry.first;
+            bestRate = entry.second;
+        }
     }
     return best;
 }
 
-double CpuSecondsSince(std::clock_t begin) {
-    return static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
+// Lane-passes per second of the ceiling now, over a couple of milliseconds.
+double SampleCeiling(RenderKernel kernel, int vectors) {
+    double lanes = static_cast<double>(vectors) * RenderKernelLanes(kernel);
+    auto passes =
+        static_cast<std::int64_t>(kCeilingSampleSeconds * ceilingRates[kernel][vectors] / lanes);
+    passes = passes > 1000 ? passes : 1000;
+    double checksum = 0.0;
+    std::clock_t begin = std::clock();
+    RunCeilingPasses(kernel, vectors, passes, &checksum);
+    benchmark::DoNotOptimize(checksum);
+    double seconds = CpuSecondsSince(begin);
+    return seconds > 0.0 ? static_cast<double>(passes) * lanes / seconds : 0.0;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 void ShowView(const View& view) {
@@ -117,22 +148,33 @@ void RenderWith(benchmark::State& state, View view, RenderKernel kernel) {
     RenderKernel active = ActiveRenderKernel();
     double passes = LiteralPasses(view);
     ShowView(view);
+    int vectors = BestCeilingVectors(active);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-    std::clock_t begin = std::clock();
+    std::vector<double> efficiencies;
+    std::vector<double> ceilings;
     for (auto _ : state) {
+        double ceiling = 0.0;
+        if (vectors > 0) {
+            state.PauseTiming();
+            ceiling = SampleCeiling(active, vectors);
+            state.ResumeTiming();
+        }
+        std::clock_t begin = std::clock();
         RenderRegion(Rect{0, 0, kWidth, kHeight}, pixels.data());
         benchmark::DoNotOptimize(pixels.data());
         benchmark::ClobberMemory();
+        double seconds = CpuSecondsSince(begin);
+        if (ceiling > 0.0 && seconds > 0.0) {
+            // Seconds the frame's literal passes take at the ceiling, over
+            // the seconds the frame took.
+            efficiencies.push_back(passes / ceiling / seconds);
+            ceilings.push_back(ceiling);
+        }
     }
-    double seconds = CpuSecondsSince(begin);
     state.SetLabel(RenderKernelName(active));
-    double ceiling = BestCeiling(active);
-    if (ceiling > 0.0 && seconds > 0.0) {
-        // Seconds the frame's literal passes take at the ceiling, over the
-        // seconds a frame took.
-        double frameSeconds = seconds / static_cast<double>(state.iterations());
-        state.counters["efficiency"] = passes / ceiling / frameSeconds;
-        state.counters["ceiling_G"] = ceiling / 1e9;
+    if (!efficiencies.empty()) {
+        state.counters["efficiency"] = Median(efficiencies);
+        state.counters["ceiling_G"] = Median(ceilings) / 1e9;
     }
 }
 
