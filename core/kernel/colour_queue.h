@@ -10,17 +10,36 @@
 
 namespace {
 
+KERNEL_INLINE void WriteColour(std::uint32_t* out, std::int64_t entry) {
+    out[entry & kTargetMask] = OpaquePixel(static_cast<PaletteIndex>(entry >> kIndexShift));
+}
+
 template <int kLaneCount>
 void WriteQueuedColours(KernelRun<kLaneCount>& run, std::uint32_t* out) {
     // Read once: as far as the compiler knows the pixel stores could change
     // the count, which would then be reloaded after every one.
     const int queued = run.queued;
     const std::int64_t* queue = run.queue;
-    for (int i = 0; i < queued; ++i) {
-        std::int64_t entry = queue[i];
-        out[entry & kTargetMask] = OpaquePixel(static_cast<PaletteIndex>(entry >> kIndexShift));
+    for (int i = run.written; i < queued; ++i) {
+        WriteColour(out, queue[i]);
     }
     run.queued = 0;
+    run.written = 0;
+}
+
+// Writes a few queued colours, if there are that many, in among the passes of
+// a block: there the stores and loads use ports the passes leave idle, while a
+// long batch of them would hold the passes up.
+template <int kCount, int kLaneCount>
+KERNEL_INLINE void WriteSomeColours(KernelRun<kLaneCount>& run, std::uint32_t* out) {
+    const int written = run.written;
+    if (run.queued - written >= kCount) {
+        const std::int64_t* queue = run.queue + written;
+        for (int i = 0; i < kCount; ++i) {
+            WriteColour(out, queue[i]);
+        }
+        run.written = written + kCount;
+    }
 }
 
 // Queues the entries of the chosen lanes at queue[queued...]; all Isa::kLanes

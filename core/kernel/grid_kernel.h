@@ -1,6 +1,7 @@
 // The vector kernel, written once for every instruction set. Each kernel file
 // includes this with its Isa (primitives only) and a Shape (how many vectors
-// run side by side, how long a block is, when lanes are collected); all of it
+// run side by side, how long a block is, when lanes are collected, how many
+// queued colours a block writes among its passes); all of it
 // has internal linkage, so code compiled for one instruction set can never be
 // picked by the linker for another.
 //
@@ -11,7 +12,7 @@
 // until lanes are collected: once Shape::kLanesToCollect lanes of all the
 // vectors are finished, or a lane is at the limit. Then every vector's
 // finished lanes are queued and refilled at once, without a branch per vector.
-// A block end only counts the stopped lanes; the limit is looked for only at
+// A block end only counts the running lanes; the limit is looked for only at
 // the block end where the oldest running lane can first reach it.
 #pragma once
 
@@ -51,12 +52,22 @@ KERNEL_INLINE std::uint64_t RunningBits(const Lanes<Isa, kVectors>& lanes) {
     return bits;
 }
 
-// Runs one block; checkCycles says whether cycles are looked for at its end.
-template <class Isa, int kVectors, int kBlockPasses>
-KERNEL_INLINE void RunBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
-                            typename Isa::Vec bound, bool checkCycles) {
-    static_assert(kBlockPasses >= 2, "a block keeps the iterate of two passes before its end");
-    RunLanePasses(lanes, kBlockPasses - 2, bound);
+// Runs one block, writing Shape::kColoursPerBlock queued colours after its
+// first pass; checkCycles says whether cycles are looked for at its end.
+template <class Isa, class Shape>
+KERNEL_INLINE void RunBlock(Lanes<Isa, Shape::kVectors>& lanes,
+                            KernelRun<Shape::kVectors * Isa::kLanes>& run, typename Isa::Vec bound,
+                            bool checkCycles, std::uint32_t* out) {
+    constexpr int kVectors = Shape::kVectors;
+    constexpr int kBlockPasses = Shape::kBlockPasses;
+    static_assert(kBlockPasses >= 3, "a block keeps the iterate of two passes before its end");
+    if constexpr (Shape::kColoursPerBlock > 0) {
+        RunLanePasses(lanes, 1, bound);
+        WriteSomeColours<Shape::kColoursPerBlock>(run, out);
+        RunLanePasses(lanes, kBlockPasses - 3, bound);
+    } else {
+        RunLanePasses(lanes, kBlockPasses - 2, bound);
+    }
     if (checkCycles) {
         KeepIterates(lanes, run.recentX, run.recentY);
     }
@@ -212,7 +223,7 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
         // Cycles are looked for only in the block that ends where the
         // checkpoints move: more often the checks cost more than they catch.
         bool checkNow = kCheckCycles && run.clock + Shape::kBlockPasses >= run.nextCheckpoint;
-        RunBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, bound, checkNow);
+        RunBlock<Isa, Shape>(lanes, run, bound, checkNow, out);
         run.clock = run.clock + Shape::kBlockPasses;
         end = EndBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, checkNow);
         collect = end.anyAtLimit || CountBits(RunningBits(lanes)) <= runningLimit;
@@ -246,6 +257,7 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
     run.sieveSkip = 0;
     run.sieveBackoff = 1;
     run.queued = 0;
+    run.written = 0;
     run.nextPoint = 0;
     run.column = 0;
     run.row = 0;

