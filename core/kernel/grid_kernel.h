@@ -34,7 +34,7 @@ static_assert(kChunkPoints > 0, "chunks must hand out points");
 // limit, looked for only at block ends where one may be there.
 template <int kVectors>
 struct BlockEnd {
-    unsigned atLimit[kVectors];  // meaningful only when anyAtLimit
+    unsigned atLimit[kVectors];
     bool anyAtLimit;
     int inside;  // lanes at the limit
 };
@@ -115,9 +115,7 @@ template <class Isa, int kVectors, int kBlockPasses>
 KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
                                           KernelRun<kVectors * Isa::kLanes>& run,
                                           bool checkCycles) {
-    BlockEnd<kVectors> end;
-    end.anyAtLimit = false;
-    end.inside = 0;
+    BlockEnd<kVectors> end{};
     bool limitDue = run.clock >= run.nextLimitCheck;
     if (checkCycles) {
         Repeat<kVectors>([&](auto vi) {
@@ -155,7 +153,7 @@ int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors *
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         // A lane at the limit passed its last test, so it is still running.
-        unsigned atLimit = end.anyAtLimit ? end.atLimit[v] : 0u;
+        unsigned atLimit = end.atLimit[v];
         unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit;
         typename Isa::Ints entries = lanes.tag[v];
         if (end.anyAtLimit) {
