@@ -36,7 +36,6 @@ template <int kVectors>
 struct BlockEnd {
     unsigned atLimit[kVectors];
     bool anyAtLimit;
-    int inside;  // lanes at the limit
 };
 
 // The running lanes of every vector as one set of bits, vector v's from bit
@@ -95,7 +94,6 @@ KERNEL_INLINE void FindLanesAtLimit(const Lanes<Isa, kVectors>& lanes,
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
-        end.inside = end.inside + CountLanes(atLimit);
         end.atLimit[v] = atLimit;
         end.anyAtLimit = end.anyAtLimit || atLimit != 0;
         // The largest tag of the lanes running on holds the largest count.
@@ -149,6 +147,7 @@ int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors *
     int stagePos = run.stagePos;
     int queued = run.queued;
     int finished = 0;
+    int inside = 0;
     int busyLanes = 0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
@@ -163,12 +162,11 @@ int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors *
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
         RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, done | idle, stagePos);
         finished = finished + CountLanes(done);
+        inside = inside + CountLanes(atLimit);
         busyLanes = busyLanes + CountLanes(lanes.busy[v]);
     });
     run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(finished);
-    if (end.anyAtLimit) {
-        run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(end.inside);
-    }
+    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(inside);
     // The last refills may have run into the idle points past the end.
     run.stagePos = stagePos < run.stageEnd ? stagePos : run.stageEnd;
     run.queued = queued;
