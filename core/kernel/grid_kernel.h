@@ -222,7 +222,7 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
         RunBlock<Isa, Shape>(lanes, run, bound, checkNow, out);
         run.clock = run.clock + Shape::kBlockPasses;
         end = EndBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, checkNow);
-        collect = end.anyAtLimit || CountBits(RunningBits(lanes)) <= runningLimit;
+        collect = end.anyAtLimit || CountLanes(RunningBits(lanes)) <= runningLimit;
     }
 }
 

@@ -80,17 +80,8 @@ inline bool IsGridFinite(const PointGrid& grid) {
     return true;
 }
 
-inline int CountLanes(unsigned bits) {
-#if defined(_MSC_VER) && !defined(__clang__)
-    bits = bits - ((bits >> 1) & 0x55u);
-    bits = (bits & 0x33u) + ((bits >> 2) & 0x33u);
-    return static_cast<int>((bits + (bits >> 4)) & 0x0Fu);
-#else
-    return __builtin_popcount(bits);
-#endif
-}
-
-inline int CountBits(std::uint64_t bits) {
+// Set bits: lanes of a vector, or of all vectors side by side.
+inline int CountLanes(std::uint64_t bits) {
 #if defined(_MSC_VER) && !defined(__clang__)
     bits = bits - ((bits >> 1) & 0x5555555555555555u);
     bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
