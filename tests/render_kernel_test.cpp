@@ -148,7 +148,7 @@ TEST_F(RenderKernelTest, SelectionSticksAndFallsBack) {
 }
 
 TEST_F(RenderKernelTest, LargeFramesMatchTheLiteralLoop) {
-    for (const View& view : {kStart, kBoundary, kDeep}) {
+    for (const View& view : {kStart, kInterior, kBoundary, kDeep}) {
         ExpectFramesMatch(view, 803, 611);
     }
     ExpectFramesMatch(kRepeatedCoordinates, 300, 200);
