@@ -8,12 +8,13 @@
 // Every lane runs the literal pass of EscapeIndex and counts its own passes
 // in its tag. Passes run in blocks of Shape::kBlockPasses, which divides the
 // pass limit, so a lane refilled at a block's end reaches the limit exactly at
-// one. A lane that escapes stops counting and waits, its z running on unused,
-// until lanes are collected: once Shape::kLanesToCollect lanes of all the
-// vectors are finished, or a lane is at the limit. Then every vector's
-// finished lanes are queued and refilled at once, without a branch per vector.
-// A block end only counts the running lanes; the limit is looked for only at
-// the block end where the oldest running lane can first reach it.
+// one. A lane that escapes, reaches the limit or is caught in a cycle stops
+// counting, its tag now the entry its colour is written from, and waits, its
+// z running on unused, until lanes are collected: once Shape::kLanesToCollect
+// lanes of all the vectors are finished. Then every vector's finished lanes
+// are queued and refilled at once, without a branch per vector. A block end
+// only counts the running lanes; the limit is looked for only at the block
+// end where the oldest running lane can first reach it.
 #pragma once
 
 #include <cstddef>
@@ -29,14 +30,6 @@
 namespace {
 
 static_assert(kChunkPoints > 0, "chunks must hand out points");
-
-// What the block just run left for the collection: the lanes at the pass
-// limit, looked for only at block ends where one may be there.
-template <int kVectors>
-struct BlockEnd {
-    unsigned atLimit[kVectors];
-    bool anyAtLimit;
-};
 
 // The running lanes of every vector as one set of bits, vector v's from bit
 // v * kLanes: a block end only counts them.
@@ -80,26 +73,36 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, Shape::kVectors>& lanes,
     });
 }
 
-// Marks the lanes at the pass limit as finished, and works out the first
-// block end at which another lane can be there: counts grow by at most one a
-// pass, so until then no block end needs to look.
+// Finishes the lanes at the pass limit where they stand: each takes its
+// inside entry as its tag and stops running, to be collected like an escaped
+// lane. Works out the first block end at which another lane can be there:
+// counts grow by at most one a pass, so until then no block end needs to look.
 template <class Isa, int kVectors>
-KERNEL_INLINE void FindLanesAtLimit(const Lanes<Isa, kVectors>& lanes,
-                                    KernelRun<kVectors * Isa::kLanes>& run,
-                                    BlockEnd<kVectors>& end) {
+KERNEL_INLINE void FinishLanesAtLimit(Lanes<Isa, kVectors>& lanes,
+                                      KernelRun<kVectors * Isa::kLanes>& run) {
     using Ints = typename Isa::Ints;
     const Ints belowLimit = Isa::Set1Ints(kMaxIterations * kPassUnit - 1);
     const Ints none = Isa::Set1Ints(0);
     Ints latest = none;
+    int inside = 0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
-        unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit);
-        end.atLimit[v] = atLimit;
-        end.anyAtLimit = end.anyAtLimit || atLimit != 0;
+        // A lane that failed the test of the last pass is inside the set too.
+        // Lanes already finished inside hold entries that may read as counts
+        // past the limit.
+        unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit) & ~lanes.inside[v];
+        if (atLimit != 0) {
+            lanes.inside[v] = lanes.inside[v] | atLimit;
+            lanes.tag[v] = Isa::BlendInts(atLimit, lanes.tag[v],
+                                          InsideEntries<Isa>(lanes.tag[v], lanes.magnitude[v]));
+            lanes.running[v] = Isa::Lanes(Isa::Bits(lanes.running[v]) & ~atLimit);
+            inside = inside + CountLanes(atLimit);
+        }
         // The largest tag of the lanes running on holds the largest count.
-        Ints going = Isa::BlendInts(Isa::Bits(lanes.running[v]) & ~atLimit, none, lanes.tag[v]);
+        Ints going = Isa::BlendInts(Isa::Bits(lanes.running[v]), none, lanes.tag[v]);
         latest = Isa::BlendInts(Isa::AboveBits(going, latest), latest, going);
     });
+    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(inside);
     std::int64_t tags[Isa::kLanes];
     Isa::StoreInts(tags, latest);
     std::int64_t most = 0;
@@ -109,11 +112,10 @@ KERNEL_INLINE void FindLanesAtLimit(const Lanes<Isa, kVectors>& lanes,
     run.nextLimitCheck = run.clock + (kMaxIterations - (most >> kPassShift));
 }
 
-template <class Isa, int kVectors, int kBlockPasses>
-KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
-                                          KernelRun<kVectors * Isa::kLanes>& run,
-                                          bool checkCycles) {
-    BlockEnd<kVectors> end{};
+// Looks for cycles if asked, then for lanes at the limit where one may be.
+template <class Isa, int kVectors>
+KERNEL_INLINE void EndBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
+                            bool checkCycles) {
     bool limitDue = run.clock >= run.nextLimitCheck;
     if (checkCycles) {
         Repeat<kVectors>([&](auto vi) {
@@ -121,22 +123,21 @@ KERNEL_INLINE BlockEnd<kVectors> EndBlock(Lanes<Isa, kVectors>& lanes,
             unsigned shortCycled = LanesBackAt<Isa, kVectors, v>(lanes, run.recentX, run.recentY);
             unsigned cycled = LanesBackAt<Isa, kVectors, v>(lanes, run.px, run.py) | shortCycled;
             if (cycled != 0) {
-                JumpCycledLanes<Isa, kVectors, v, kBlockPasses>(lanes, run, cycled, shortCycled);
+                FinishCycledLanes<Isa, kVectors, v>(lanes, run, cycled, shortCycled);
                 limitDue = true;
             }
         });
     }
     if (limitDue) {
-        FindLanesAtLimit(lanes, run, end);
+        FinishLanesAtLimit(lanes, run);
     }
-    return end;
 }
 
 // Queues the finished lanes' entries and refills them and the idle lanes;
 // returns how many lanes hold a point afterwards.
 template <class Isa, class Shape, bool kCheckCycles>
 int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors * Isa::kLanes>& run,
-                 const BlockEnd<Shape::kVectors>& end, const PointGrid& grid, std::uint32_t* out) {
+                 const PointGrid& grid, std::uint32_t* out) {
     constexpr int kVectors = Shape::kVectors;
     constexpr int kLaneCount = kVectors * Isa::kLanes;
     if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
@@ -147,26 +148,19 @@ int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors *
     int stagePos = run.stagePos;
     int queued = run.queued;
     int finished = 0;
-    int inside = 0;
     int busyLanes = 0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
-        // A lane at the limit passed its last test, so it is still running.
-        unsigned atLimit = end.atLimit[v];
-        unsigned done = (lanes.busy[v] & ~Isa::Bits(lanes.running[v])) | atLimit;
-        typename Isa::Ints entries = lanes.tag[v];
-        if (end.anyAtLimit) {
-            entries = FinishedEntries<Isa, kVectors, v>(lanes, atLimit);
-        }
-        QueueEntries<Isa>(run.queue, queued, done, entries);
+        // A finished lane's tag is its entry.
+        unsigned done = lanes.busy[v] & ~Isa::Bits(lanes.running[v]);
+        QueueEntries<Isa>(run.queue, queued, done, lanes.tag[v]);
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
         RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, done | idle, stagePos);
+        lanes.inside[v] = 0;
         finished = finished + CountLanes(done);
-        inside = inside + CountLanes(atLimit);
         busyLanes = busyLanes + CountLanes(lanes.busy[v]);
     });
     run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(finished);
-    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(inside);
     // The last refills may have run into the idle points past the end.
     run.stagePos = stagePos < run.stageEnd ? stagePos : run.stageEnd;
     run.queued = queued;
@@ -192,14 +186,13 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
     LoadLanes<Isa, kVectors>(lanes, run);
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     // On entry idle lanes are filled as if they had just finished.
-    BlockEnd<kVectors> end{};
     bool collect = true;
     run.nextLimitCheck = run.clock;
     // Lanes are collected once no more than this many are running.
     int runningLimit = 0;
     for (;;) {
         if (collect) {
-            int busyLanes = CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, end, grid, out);
+            int busyLanes = CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, grid, out);
             if (busyLanes == 0 || run.nextPoint >= chunkEnd) {
                 WriteQueuedColours(run, out);
                 SaveLanes<Isa, kVectors>(lanes, run);
@@ -221,8 +214,8 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
         bool checkNow = kCheckCycles && run.clock + Shape::kBlockPasses >= run.nextCheckpoint;
         RunBlock<Isa, Shape>(lanes, run, bound, checkNow, out);
         run.clock = run.clock + Shape::kBlockPasses;
-        end = EndBlock<Isa, kVectors, Shape::kBlockPasses>(lanes, run, checkNow);
-        collect = end.anyAtLimit || CountLanes(RunningBits(lanes)) <= runningLimit;
+        EndBlock(lanes, run, checkNow);
+        collect = CountLanes(RunningBits(lanes)) <= runningLimit;
     }
 }
 

@@ -8,17 +8,6 @@
 
 namespace {
 
-// The lanes of vector v to queue, as entries: a lane at the pass limit is
-// inside the set, even if its last pass failed the test, and takes the colour
-// of its squared magnitude; the others escaped and their tags are their entries.
-template <class Isa, int kVectors, int v>
-KERNEL_INLINE typename Isa::Ints FinishedEntries(const Lanes<Isa, kVectors>& lanes,
-                                                 unsigned atLimit) {
-    typename Isa::Ints inside = Isa::OrInts(Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)),
-                                            Isa::InsideField(lanes.magnitude[v]));
-    return Isa::BlendInts(atLimit, lanes.tag[v], inside);
-}
-
 // Gives the refill lanes of vector v the next staged points, from z = 0,
 // taking them from stagePos on.
 template <class Isa, int kVectors, int v, bool kCheckCycles>

@@ -21,7 +21,8 @@ struct Lanes {
     Vec magnitude[kVectors];  // the squared magnitude of the latest pass
     typename Isa::Ints tag[kVectors];
     typename Isa::Mask running[kVectors];
-    unsigned busy[kVectors];  // lanes holding a point, running or finished
+    unsigned busy[kVectors];    // lanes holding a point, running or finished
+    unsigned inside[kVectors];  // finished lanes found inside the set
 };
 
 // Runs the literal pass passes times on every vector.
@@ -41,6 +42,14 @@ constexpr unsigned AllLanes(int lanes) {
     return (1u << lanes) - 1;
 }
 
+// The entries of lanes inside the set: the pixel of the tag and the inside
+// colour of the squared magnitude the last pass tested.
+template <class Isa>
+KERNEL_INLINE typename Isa::Ints InsideEntries(typename Isa::Ints tag,
+                                               typename Isa::Vec magnitude) {
+    return Isa::OrInts(Isa::AndInts(tag, Isa::Set1Ints(kTargetMask)), Isa::InsideField(magnitude));
+}
+
 template <class Isa, int kVectors>
 KERNEL_INLINE void LoadLanes(Lanes<Isa, kVectors>& lanes,
                              const KernelRun<kVectors * Isa::kLanes>& run) {
@@ -56,6 +65,7 @@ KERNEL_INLINE void LoadLanes(Lanes<Isa, kVectors>& lanes,
         // Between calls every lane with a point is still running.
         lanes.busy[v] = ~Isa::SignBits(lanes.tag[v]) & AllLanes(Isa::kLanes);
         lanes.running[v] = Isa::Lanes(lanes.busy[v]);
+        lanes.inside[v] = 0;
     });
 }
 

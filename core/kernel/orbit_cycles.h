@@ -1,11 +1,12 @@
-// The exact cycle shortcut. A lane whose iterate is back exactly at the orbit
-// checkpoint taken `period` passes earlier repeats from there on and never
-// escapes: its state after any whole number of periods more is the state it
-// has now. So its count jumps ahead by as many periods as fit below the pass
-// limit, and it runs the last few passes like any other lane, reaching the
-// limit with the literal squares. Checkpoints are compared at block ends
-// only, so the period is a multiple of the block length and the jump keeps
-// the lane's count aligned to the blocks.
+// The exact cycle shortcut. A lane whose iterate is back exactly where it was
+// `period` passes earlier repeats from there on and never escapes: its state
+// after any whole number of periods more is the state it has now. With a
+// period of two its last pass would test one of its last two iterates, so it
+// finishes at once; otherwise its count jumps ahead by as many periods as fit
+// below the pass limit, and it runs the last few passes like any other lane,
+// reaching the limit with the literal squares. Checkpoints are compared at
+// block ends only, so the period is a multiple of the block length and the
+// jump keeps the lane's count aligned to the blocks.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +17,8 @@
 namespace {
 
 // Most settled orbits have period 1 or 2. Those are caught at the first check
-// after they settle, from the iterate two passes earlier; the block length is
-// odd (it divides 255), so they jump by whole pairs of blocks. Longer cycles
-// are caught against checkpoints.
+// after they settle, from the iterate two passes earlier, and finish there.
+// Longer cycles are caught against checkpoints.
 //
 // Orbit checkpoints move this often, a whole number of blocks, and lanes are
 // compared with them only at the block end just before they move: checking
@@ -26,8 +26,10 @@ namespace {
 // caught are those that divide the interval (1, 3, 5, 9, 15, 45) and 2.
 constexpr std::int64_t kCheckpointInterval = 45;
 
-// The fewest passes a caught lane must skip for the catch to count.
-constexpr std::int64_t kWorthwhileJump = 160;
+// The fewest passes a caught lane must skip for the catch to count. (At 160,
+// views mostly inside the set but near its edge, where most orbits settle
+// late, turned the checks off and ran 20% more passes.)
+constexpr std::int64_t kWorthwhileJump = 60;
 
 // A checkpoint no orbit can match: NaN compares unequal to everything.
 constexpr double NoCheckpoint() {
@@ -76,32 +78,46 @@ KERNEL_INLINE typename Isa::Ints DoubleToWhole(typename Isa::Vec d) {
     return Isa::SubInts(Isa::AsInts(Isa::Add(d, bias)), Isa::AsInts(bias));
 }
 
-// Moves the counts of vector v's cycled lanes on by as many whole periods as
-// fit below the limit; their checkpoints are dropped until the next move, so
-// they are not caught again. The other lanes' sums are meaningless and unused.
-template <class Isa, int kVectors, int v, int kBlockPasses>
-KERNEL_INLINE void JumpCycledLanes(Lanes<Isa, kVectors>& lanes,
-                                   KernelRun<kVectors * Isa::kLanes>& run, unsigned cycled,
-                                   unsigned shortCycled) {
+// Finishes vector v's cycled lanes. A lane back where it was two passes ago
+// alternates between its last two iterates from there on, so the last pass
+// would test the squares of one of them: it takes its inside entry now. A
+// lane back at its checkpoint moves its count on by as many whole periods as
+// fit below the limit and runs the last few passes; its checkpoint is dropped
+// until the next move, so it is not caught again. The other lanes' values
+// are meaningless and unused.
+template <class Isa, int kVectors, int v>
+KERNEL_INLINE void FinishCycledLanes(Lanes<Isa, kVectors>& lanes,
+                                     KernelRun<kVectors * Isa::kLanes>& run, unsigned cycled,
+                                     unsigned shortCycled) {
     using Vec = typename Isa::Vec;
     using Ints = typename Isa::Ints;
     constexpr int base = v * Isa::kLanes;
     // A running lane's tag is not negative, so its count is the top bits.
     Ints passes = Isa::ShiftRightInts(lanes.tag[v], kPassShift);
+    Ints left = Isa::SubInts(Isa::Set1Ints(kMaxIterations), passes);
+    // The last pass tests the iterate after 254 passes: the one now if the
+    // count is even, else the one the block's last pass tested.
+    unsigned odd = Isa::SignBits(Isa::ShiftLeftInts(lanes.tag[v], 63 - kPassShift));
+    Vec now = Isa::Add(Isa::Mul(lanes.zy[v], lanes.zy[v]), Isa::Mul(lanes.zx[v], lanes.zx[v]));
+    Vec last = Isa::AsVec(Isa::BlendInts(odd, Isa::AsInts(now), Isa::AsInts(lanes.magnitude[v])));
+    unsigned jumped = cycled & ~shortCycled;
     Ints checkpoint = Isa::ShiftRightInts(Isa::LoadInts(run.checkpointTag + base), kPassShift);
-    Ints period = Isa::BlendInts(cycled & ~shortCycled, Isa::Set1Ints(2 * kBlockPasses),
-                                 Isa::SubInts(passes, checkpoint));
+    Vec period = WholeToDouble<Isa>(Isa::SubInts(passes, checkpoint));
     // The counts are small whole numbers: the quotient's floor is exact.
-    Vec left = WholeToDouble<Isa>(Isa::SubInts(Isa::Set1Ints(kMaxIterations), passes));
-    Vec periods = WholeToDouble<Isa>(period);
-    Ints jump = DoubleToWhole<Isa>(Isa::Mul(Isa::Floor(Isa::Div(left, periods)), periods));
+    Vec periods = Isa::Floor(Isa::Div(WholeToDouble<Isa>(left), period));
+    Ints jump = DoubleToWhole<Isa>(Isa::Mul(periods, period));
     // Late catches save too little to pay for the check: the cycle policy
     // only counts those that skip a good part of the passes.
-    unsigned worthwhile = Isa::AboveBits(jump, Isa::Set1Ints(kWorthwhileJump - 1)) & cycled;
+    Ints skipped = Isa::BlendInts(shortCycled, jump, left);
+    unsigned worthwhile = Isa::AboveBits(skipped, Isa::Set1Ints(kWorthwhileJump - 1)) & cycled;
     run.tally.caught = run.tally.caught + static_cast<std::uint64_t>(CountLanes(worthwhile));
-    lanes.tag[v] = Isa::BlendInts(cycled, lanes.tag[v],
-                                  Isa::AddInts(lanes.tag[v], Isa::ShiftLeftInts(jump, kPassShift)));
-    Ints dropped = Isa::BlendInts(cycled, Isa::AsInts(Isa::Load(run.px + base)),
+    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(CountLanes(shortCycled));
+    Ints moved = Isa::BlendInts(jumped, lanes.tag[v],
+                                Isa::AddInts(lanes.tag[v], Isa::ShiftLeftInts(jump, kPassShift)));
+    lanes.tag[v] = Isa::BlendInts(shortCycled, moved, InsideEntries<Isa>(lanes.tag[v], last));
+    lanes.running[v] = Isa::Lanes(Isa::Bits(lanes.running[v]) & ~shortCycled);
+    lanes.inside[v] = lanes.inside[v] | shortCycled;
+    Ints dropped = Isa::BlendInts(jumped, Isa::AsInts(Isa::Load(run.px + base)),
                                   Isa::AsInts(Isa::Set1(NoCheckpoint())));
     Isa::Store(run.px + base, Isa::AsVec(dropped));
 }
