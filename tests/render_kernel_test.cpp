@@ -229,4 +229,26 @@ TEST_F(RenderKernelTest, CycleCheckCatchesInsidePoints) {
     }
 }
 
+// Orbits of period 3 never come back to where they were two passes earlier:
+// only the checkpoints can catch them.
+TEST_F(RenderKernelTest, CycleCheckCatchesLongerCycles) {
+    // Around the centre of the bulb of period 3 above the main cardioid.
+    const View periodThree{"period 3", -0.1426, -0.7318, 0.04};
+    const std::int32_t width = 60;
+    ShowView(periodThree, width);
+    Rect region{0, 0, width, 40};
+    std::vector<std::uint32_t> expected = RenderLiterally(region);
+    for (RenderKernel kernel : {kSse2Kernel, kAvx2Kernel, kAvx512Kernel}) {
+        if (!IsRenderKernelSupported(kernel)) {
+            continue;
+        }
+        SelectRenderKernel(kernel);
+        SetCycleCheckMode(kAlwaysCheckCycles);
+        std::uint64_t before = CaughtCycleCount();
+        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+            << RenderKernelName(kernel);
+        EXPECT_GT(CaughtCycleCount(), before + 60u * 40u / 2) << RenderKernelName(kernel);
+    }
+}
+
 }  // namespace
