@@ -84,7 +84,6 @@ KERNEL_INLINE void FinishLanesAtLimit(Lanes<Isa, kVectors>& lanes,
     const Ints belowLimit = Isa::Set1Ints(kMaxIterations * kPassUnit - 1);
     const Ints none = Isa::Set1Ints(0);
     Ints latest = none;
-    int inside = 0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         // A lane that failed the test of the last pass is inside the set too.
@@ -92,17 +91,12 @@ KERNEL_INLINE void FinishLanesAtLimit(Lanes<Isa, kVectors>& lanes,
         // past the limit.
         unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit) & ~lanes.inside[v];
         if (atLimit != 0) {
-            lanes.inside[v] = lanes.inside[v] | atLimit;
-            lanes.tag[v] = Isa::BlendInts(atLimit, lanes.tag[v],
-                                          InsideEntries<Isa>(lanes.tag[v], lanes.magnitude[v]));
-            lanes.running[v] = Isa::Lanes(Isa::Bits(lanes.running[v]) & ~atLimit);
-            inside = inside + CountLanes(atLimit);
+            FinishInside<Isa, kVectors, v>(lanes, run.tally, atLimit, lanes.magnitude[v]);
         }
         // The largest tag of the lanes running on holds the largest count.
         Ints going = Isa::BlendInts(Isa::Bits(lanes.running[v]), none, lanes.tag[v]);
         latest = Isa::BlendInts(Isa::AboveBits(going, latest), latest, going);
     });
-    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(inside);
     std::int64_t tags[Isa::kLanes];
     Isa::StoreInts(tags, latest);
     std::int64_t most = 0;

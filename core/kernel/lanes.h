@@ -42,12 +42,18 @@ constexpr unsigned AllLanes(int lanes) {
     return (1u << lanes) - 1;
 }
 
-// The entries of lanes inside the set: the pixel of the tag and the inside
-// colour of the squared magnitude the last pass tested.
-template <class Isa>
-KERNEL_INLINE typename Isa::Ints InsideEntries(typename Isa::Ints tag,
-                                               typename Isa::Vec magnitude) {
-    return Isa::OrInts(Isa::AndInts(tag, Isa::Set1Ints(kTargetMask)), Isa::InsideField(magnitude));
+// Finishes the chosen running lanes of vector v as inside the set: each
+// takes as its tag the entry of its pixel with the inside colour of the
+// squared magnitude its last pass tests, and stops running.
+template <class Isa, int kVectors, int v>
+KERNEL_INLINE void FinishInside(Lanes<Isa, kVectors>& lanes, CycleTally& tally, unsigned chosen,
+                                typename Isa::Vec magnitude) {
+    typename Isa::Ints entries = Isa::OrInts(Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)),
+                                             Isa::InsideField(magnitude));
+    lanes.tag[v] = Isa::BlendInts(chosen, lanes.tag[v], entries);
+    lanes.running[v] = Isa::Lanes(Isa::Bits(lanes.running[v]) & ~chosen);
+    lanes.inside[v] = lanes.inside[v] | chosen;
+    tally.inside = tally.inside + static_cast<std::uint64_t>(CountLanes(chosen));
 }
 
 template <class Isa, int kVectors>

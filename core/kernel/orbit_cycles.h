@@ -111,12 +111,9 @@ KERNEL_INLINE void FinishCycledLanes(Lanes<Isa, kVectors>& lanes,
     Ints skipped = Isa::BlendInts(shortCycled, jump, left);
     unsigned worthwhile = Isa::AboveBits(skipped, Isa::Set1Ints(kWorthwhileJump - 1)) & cycled;
     run.tally.caught = run.tally.caught + static_cast<std::uint64_t>(CountLanes(worthwhile));
-    run.tally.inside = run.tally.inside + static_cast<std::uint64_t>(CountLanes(shortCycled));
-    Ints moved = Isa::BlendInts(jumped, lanes.tag[v],
-                                Isa::AddInts(lanes.tag[v], Isa::ShiftLeftInts(jump, kPassShift)));
-    lanes.tag[v] = Isa::BlendInts(shortCycled, moved, InsideEntries<Isa>(lanes.tag[v], last));
-    lanes.running[v] = Isa::Lanes(Isa::Bits(lanes.running[v]) & ~shortCycled);
-    lanes.inside[v] = lanes.inside[v] | shortCycled;
+    lanes.tag[v] = Isa::BlendInts(jumped, lanes.tag[v],
+                                  Isa::AddInts(lanes.tag[v], Isa::ShiftLeftInts(jump, kPassShift)));
+    FinishInside<Isa, kVectors, v>(lanes, run.tally, shortCycled, last);
     Ints dropped = Isa::BlendInts(jumped, Isa::AsInts(Isa::Load(run.px + base)),
                                   Isa::AsInts(Isa::Set1(NoCheckpoint())));
     Isa::Store(run.px + base, Isa::AsVec(dropped));
