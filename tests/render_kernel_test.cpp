@@ -115,6 +115,18 @@ class RenderKernelTest : public ::testing::Test {
         }
     }
 
+    // Renders region with the selected kernel in mode, expects the literal
+    // pixels and returns how many points were caught repeating meanwhile.
+    static std::uint64_t CatchesRendering(const Rect& region,
+                                          const std::vector<std::uint32_t>& expected,
+                                          CycleCheckMode mode) {
+        SetCycleCheckMode(mode);
+        std::uint64_t before = CaughtCycleCount();
+        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+            << RenderKernelName(ActiveRenderKernel()) << ", cycle mode " << mode;
+        return CaughtCycleCount() - before;
+    }
+
     static void ExpectFramesMatch(const View& view, std::int32_t width, std::int32_t height) {
         ShowView(view, width);
         ExpectEveryKernelMatches(
@@ -213,19 +225,12 @@ TEST_F(RenderKernelTest, CycleCheckCatchesInsidePoints) {
             continue;
         }
         SelectRenderKernel(kernel);
-        SetCycleCheckMode(kAlwaysCheckCycles);
-        std::uint64_t before = CaughtCycleCount();
-        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
-            << RenderKernelName(kernel);
         // Most of this view lies in the main cardioid, whose orbits settle;
         // a good part of them early enough to skip most of their passes.
-        EXPECT_GT(CaughtCycleCount(), before + 211u * 157u / 5) << RenderKernelName(kernel);
-
-        SetCycleCheckMode(kNeverCheckCycles);
-        before = CaughtCycleCount();
-        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+        EXPECT_GT(CatchesRendering(region, expected, kAlwaysCheckCycles), 211u * 157u / 5)
             << RenderKernelName(kernel);
-        EXPECT_EQ(CaughtCycleCount(), before) << RenderKernelName(kernel);
+        EXPECT_EQ(CatchesRendering(region, expected, kNeverCheckCycles), 0u)
+            << RenderKernelName(kernel);
     }
 }
 
@@ -243,11 +248,8 @@ TEST_F(RenderKernelTest, CycleCheckCatchesLongerCycles) {
             continue;
         }
         SelectRenderKernel(kernel);
-        SetCycleCheckMode(kAlwaysCheckCycles);
-        std::uint64_t before = CaughtCycleCount();
-        EXPECT_TRUE(SamePixels(expected, RenderWithKernel(region), region))
+        EXPECT_GT(CatchesRendering(region, expected, kAlwaysCheckCycles), 60u * 40u / 2)
             << RenderKernelName(kernel);
-        EXPECT_GT(CaughtCycleCount(), before + 60u * 40u / 2) << RenderKernelName(kernel);
     }
 }
 
