@@ -38,7 +38,20 @@ const View kRepeatedCoordinates{"repeated coordinates", 0.54908291601127923, -0.
 const View kFarOut{"far out", 3.0, -3.0, 2.0};
 
 const RenderKernel kAllKernels[] = {kScalarKernel, kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
+const RenderKernel kVectorKernels[] = {kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
 const CycleCheckMode kAllModes[] = {kAdaptiveCycleChecks, kAlwaysCheckCycles, kNeverCheckCycles};
+
+// Those of kernels this machine can run.
+template <std::size_t kCount>
+std::vector<RenderKernel> SupportedKernels(const RenderKernel (&kernels)[kCount]) {
+    std::vector<RenderKernel> supported;
+    for (RenderKernel kernel : kernels) {
+        if (IsRenderKernelSupported(kernel)) {
+            supported.push_back(kernel);
+        }
+    }
+    return supported;
+}
 
 std::vector<std::uint32_t> RenderLiterally(const Rect& region) {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(region.right - region.left) *
@@ -98,10 +111,7 @@ class RenderKernelTest : public ::testing::Test {
     // cycle-check mode and compares each with the literal loop.
     static void ExpectEveryKernelMatches(const std::string& what, const Rect& region) {
         std::vector<std::uint32_t> expected = RenderLiterally(region);
-        for (RenderKernel kernel : kAllKernels) {
-            if (!IsRenderKernelSupported(kernel)) {
-                continue;
-            }
+        for (RenderKernel kernel : SupportedKernels(kAllKernels)) {
             SelectRenderKernel(kernel);
             ASSERT_EQ(ActiveRenderKernel(), kernel);
             for (CycleCheckMode mode : kAllModes) {
@@ -220,10 +230,7 @@ TEST_F(RenderKernelTest, CycleCheckCatchesInsidePoints) {
     ShowView(kCardioid, 211);
     Rect region{0, 0, 211, 157};
     std::vector<std::uint32_t> expected = RenderLiterally(region);
-    for (RenderKernel kernel : {kSse2Kernel, kAvx2Kernel, kAvx512Kernel}) {
-        if (!IsRenderKernelSupported(kernel)) {
-            continue;
-        }
+    for (RenderKernel kernel : SupportedKernels(kVectorKernels)) {
         SelectRenderKernel(kernel);
         // Most of this view lies in the main cardioid, whose orbits settle;
         // a good part of them early enough to skip most of their passes.
@@ -243,10 +250,7 @@ TEST_F(RenderKernelTest, CycleCheckCatchesLongerCycles) {
     ShowView(periodThree, width);
     Rect region{0, 0, width, 40};
     std::vector<std::uint32_t> expected = RenderLiterally(region);
-    for (RenderKernel kernel : {kSse2Kernel, kAvx2Kernel, kAvx512Kernel}) {
-        if (!IsRenderKernelSupported(kernel)) {
-            continue;
-        }
+    for (RenderKernel kernel : SupportedKernels(kVectorKernels)) {
         SelectRenderKernel(kernel);
         EXPECT_GT(CatchesRendering(region, expected, kAlwaysCheckCycles), 60u * 40u / 2)
             << RenderKernelName(kernel);
