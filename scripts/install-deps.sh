@@ -8,8 +8,8 @@ packages=(
     clang-14 libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix
     wine wine64
-    libsdl2-dev libx11-dev
-    xvfb xdotool x11-apps python3-xlib
+    libsdl2-dev libx11-dev libxi-dev
+    xvfb xdotool x11-apps x11-utils python3-xlib openbox wmctrl
     clang-format-14
     dpkg-dev file desktop-file-utils
 )

@@ -88,6 +88,20 @@ bool PresentRegion(HDC dc, const RECT& area) {
     return drawn;
 }
 
+namespace {
+
+// Puts what GDI has drawn on the screen before a long render blocks the
+// thread. Windows batches GDI calls until GdiFlush. Wine draws a window into
+// memory and copies it to the X server only when the thread waits for
+// messages (or draws again, 50 ms after BeginPaint), so there a wait that
+// returns at once, for no message at all, does it.
+void ShowDrawingNow() {
+    GdiFlush();
+    MsgWaitForMultipleObjectsEx(0, nullptr, 0, 0, 0);
+}
+
+}  // namespace
+
 LRESULT OnPaint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
@@ -99,6 +113,7 @@ LRESULT OnPaint(HWND window) {
     ShowCursor(TRUE);
     // Stands centred on the white background until the picture covers it.
     DrawTextW(dc, kPlaceholderText, -1, &client, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    ShowDrawingNow();
 
     Rect paintRect = ToRect(paint.rcPaint);
     if (PresentRegion(dc, paint.rcPaint)) {

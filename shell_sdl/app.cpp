@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "core/palette.h"
 #include "interaction/interaction.h"
@@ -17,8 +19,8 @@ namespace {
 const char kWindowTitle[] = "Mandelbrot set";
 
 // Start-up failures end the process with a message instead of running without
-// a window; each has its own code for diagnosis.
-constexpr int kExitVideoStartupFailed = 3;
+// a window; each has its own code for diagnosis. No display is the common one.
+constexpr int kExitNoDisplay = 1;
 constexpr int kExitWindowCreationFailed = 4;
 constexpr int kExitEventLoopFailed = 5;
 constexpr int kExitSurfaceCreationFailed = 6;
@@ -28,6 +30,67 @@ constexpr int kFallbackWidth = 800;
 constexpr int kFallbackHeight = 600;
 
 SDL_Window* mainWindow = nullptr;
+// Whether X exposures come with their rectangles (else all is repainted).
+bool readingX11Events = false;
+
+// Drivers that show nothing on any screen. SDL falls back to them when no
+// window system answers, and the program would run on, invisible.
+bool IsInvisibleVideoDriver(const char* driver) {
+    return driver != nullptr &&
+           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool IsSet(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Why no window can be shown, in one line: which display is missing.
+void ReportNoDisplay(const char* detail) {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "mandelbrot: no display to show the window on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set)\n");
+    } else if (IsSet("DISPLAY")) {
+        std::fprintf(stderr, "mandelbrot: cannot open the display \"%s\"%s%s\n", x,
+                     *detail != '\0' ? ": " : "", detail);
+    } else {
+        std::fprintf(stderr, "mandelbrot: cannot open the Wayland display \"%s\"%s%s\n", wayland,
+                     *detail != '\0' ? ": " : "", detail);
+    }
+}
+
+// Starts SDL's video on a real display; false, having said why, where there is none.
+bool StartVideo() {
+    const bool requested = IsSet("SDL_VIDEODRIVER");
+    if (!requested) {
+        if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
+            ReportNoDisplay("");
+            return false;
+        }
+        // Only the window system that was named: a failed try at the other
+        // one writes errors of its own to stderr.
+        if (!IsSet("WAYLAND_DISPLAY")) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        } else if (!IsSet("DISPLAY")) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+        }
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        ReportNoDisplay(SDL_GetError());
+        return false;
+    }
+    // Asked for by name, an invisible driver is the user's choice.
+    if (IsInvisibleVideoDriver(SDL_GetCurrentVideoDriver()) &&
+        !(requested && IsInvisibleVideoDriver(std::getenv("SDL_VIDEODRIVER")))) {
+        ReportNoDisplay("");
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
 
 void ChooseWindowSize(int* width, int* height) {
     // Three quarters of the usable screen, like a Windows default-sized window.
@@ -49,8 +112,10 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
             ResizeClientSurface(mainWindow);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
-            // Uncovered: the window system does not say which part, so all of it.
-            InvalidateArea(nullptr);
+            // Uncovered: where the window system does not say which part, all of it.
+            if (!readingX11Events) {
+                InvalidateArea(nullptr);
+            }
             break;
         default:
             break;
@@ -82,7 +147,7 @@ void HandleText(const char* text) {
 }
 
 void DispatchEvent(const SDL_Event& event) {
-    if (HandlePointerEvent(event)) {
+    if (HandleX11Exposure(event) || HandlePointerEvent(event)) {
         return;
     }
     switch (event.type) {
@@ -149,9 +214,8 @@ int main(int /*argc*/, char* /*argv*/[]) {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
 
     InstallXErrorHandler();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "mandelbrot: cannot start SDL video: %s\n", SDL_GetError());
-        return kExitVideoStartupFailed;
+    if (!StartVideo()) {
+        return kExitNoDisplay;
     }
     ChooseX11WindowSurface();
     CreateCursors();
@@ -172,11 +236,11 @@ int main(int /*argc*/, char* /*argv*/[]) {
     SDL_StartTextInput();
 
     int exitCode = kExitSurfaceCreationFailed;
-    ResizeClientSurface(mainWindow);
-    if (SDL_GetWindowSurface(mainWindow) == nullptr) {
-        std::fprintf(stderr, "mandelbrot: cannot draw on the window: %s\n", SDL_GetError());
-    } else {
-        StartPointerInput(mainWindow);
+    // Without a surface at the window's first size nothing will ever show
+    // (that has been said on stderr); short of memory, a smaller size may do.
+    if (ResizeClientSurface(mainWindow) || SDL_GetWindowSurface(mainWindow) != nullptr) {
+        readingX11Events = StartX11Events(mainWindow);
+        StartPointerInput(mainWindow, readingX11Events);
         // The first paint is the loop's first step, once the window's own
         // first events (its mapping and exposure) have joined this invalidation.
         exitCode = RunEventLoop();

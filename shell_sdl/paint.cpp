@@ -1,7 +1,10 @@
 #include "shell_sdl/paint.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "core/render.h"
 #include "core/view.h"
@@ -36,7 +39,11 @@ constexpr std::int32_t kGlyphHeight = 9;
 constexpr std::int32_t kGlyphScale = 2;
 constexpr std::int32_t kGlyphAdvance = (5 + 1) * kGlyphScale;
 
-Rect dirtyRect = {0, 0, 0, 0};
+// What the next paint erases and renders: the exact areas the window system
+// and the program invalidated, overlapping ones united. Past this many the
+// rest joins the last one, so the list stays short.
+constexpr std::size_t kMaxDirtyAreas = 16;
+std::vector<Rect> dirtyAreas;
 Rect changedRect = {0, 0, 0, 0};
 
 Rect ClientRect() {
@@ -82,10 +89,36 @@ void DrawPlaceholder(const Rect& area) {
     });
 }
 
+// Adds area to the dirty list: an area that meets one already there is
+// united with it (and the result may meet others in turn).
+void AddDirtyArea(Rect area) {
+    for (std::size_t i = 0; i < dirtyAreas.size();) {
+        Rect common;
+        if (IntersectRects(&common, area, dirtyAreas[i])) {
+            UniteInto(&area, dirtyAreas[i]);
+            dirtyAreas.erase(dirtyAreas.begin() + static_cast<std::ptrdiff_t>(i));
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    if (dirtyAreas.size() == kMaxDirtyAreas) {
+        UniteInto(&dirtyAreas.back(), area);
+    } else {
+        dirtyAreas.push_back(area);
+    }
+}
+
 // Renders area into its place in the client surface; nothing is drawn (and
 // false returned) when the pixels cannot be held.
 bool PresentRegion(const Rect& area) {
     const std::int32_t width = area.right - area.left;
+    if (area.left == 0 && width == clientWidth) {
+        // Whole rows are packed in the surface already: render in place,
+        // without a second picture's worth of memory.
+        RenderRegion(area, &clientPixels[static_cast<std::size_t>(area.top) * clientWidth]);
+        return true;
+    }
     PixelBuffer pixels;
     if (!AllocatePixelBuffer(area, &pixels)) {
         return false;
@@ -105,56 +138,77 @@ std::vector<std::uint32_t> clientPixels;
 std::int32_t clientWidth = 0;
 std::int32_t clientHeight = 0;
 
-void ResizeClientSurface(SDL_Window* window) {
+bool ResizeClientSurface(SDL_Window* window) {
+    dirtyAreas.clear();
+    changedRect = Rect{0, 0, 0, 0};
+    clientWidth = 0;
+    clientHeight = 0;
     // The window surface has the drawable's real pixels, which is what the
-    // client is made of (no stretching on high-density screens).
+    // client is made of (no stretching on high-density screens). Without it
+    // nothing could be shown, so nothing is rendered either.
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) {
-        SDL_GetWindowSizeInPixels(window, &clientWidth, &clientHeight);
-    } else {
-        clientWidth = surface->w;
-        clientHeight = surface->h;
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSizeInPixels(window, &width, &height);
+        std::fprintf(stderr, "mandelbrot: cannot draw on a window of %dx%d pixels: %s\n", width,
+                     height, SDL_GetError());
+        clientPixels = std::vector<std::uint32_t>();
+        return false;
     }
-    clientWidth = std::max(clientWidth, 0);
-    clientHeight = std::max(clientHeight, 0);
-    clientPixels.assign(static_cast<std::size_t>(clientWidth) * clientHeight, kWhite);
-    dirtyRect = Rect{0, 0, 0, 0};
-    changedRect = Rect{0, 0, 0, 0};
+    // The old picture goes first, so that it and the new one never need
+    // memory at the same time.
+    clientPixels = std::vector<std::uint32_t>();
+    try {
+        clientPixels.assign(static_cast<std::size_t>(surface->w) * surface->h, kWhite);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "mandelbrot: not enough memory for a picture of %dx%d pixels\n",
+                     surface->w, surface->h);
+        clientPixels = std::vector<std::uint32_t>();
+        return false;
+    }
+    clientWidth = surface->w;
+    clientHeight = surface->h;
     InvalidateArea(nullptr);
+    return true;
 }
 
 void InvalidateArea(const Rect* area) {
     Rect visible;
     if (IntersectRects(&visible, area == nullptr ? ClientRect() : *area, ClientRect())) {
-        UniteInto(&dirtyRect, visible);
+        AddDirtyArea(visible);
     }
 }
 
 bool IsPaintPending() {
-    return !IsRectEmpty(dirtyRect);
+    return !dirtyAreas.empty();
 }
 
 void OnPaint(SDL_Window* window) {
-    const Rect paint = dirtyRect;
-    dirtyRect = Rect{0, 0, 0, 0};
-    if (IsRectEmpty(paint)) {
+    if (dirtyAreas.empty()) {
         return;
     }
+    const std::vector<Rect> paints = std::move(dirtyAreas);
+    dirtyAreas.clear();
     UpdateScales(clientWidth);
 
     ShowCursorNow(kWaitCursor);
-    FillWhite(paint);
-    DrawPlaceholder(paint);
-    // The erased area and the placeholder stay in view while the picture renders.
-    MarkChanged(paint);
+    for (const Rect& paint : paints) {
+        FillWhite(paint);
+        DrawPlaceholder(paint);
+        // The erased area and the placeholder stay in view while the picture renders.
+        MarkChanged(paint);
+    }
     PresentChanges(window);
 
-    bool drawn = PresentRegion(paint);
-    MarkChanged(paint);
-    if (drawn) {
-        RefreshOverlayUnderPaint(window, paint);
+    for (const Rect& paint : paints) {
+        const bool drawn = PresentRegion(paint);
+        MarkChanged(paint);
+        if (drawn) {
+            RefreshOverlayUnderPaint(window, paint);
+        }
+        AbandonSelectionUnderPaint(window, paint);
     }
-    AbandonSelectionUnderPaint(window, paint);
 
     ShowCursorNow(kArrowCursor);
 }

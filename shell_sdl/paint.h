@@ -16,7 +16,10 @@ extern std::int32_t clientWidth;
 extern std::int32_t clientHeight;
 
 // Follows the window's drawable size; the whole new client needs painting.
-void ResizeClientSurface(SDL_Window* window);
+// Where the surface or its pixels cannot be had, says so on stderr and leaves
+// an empty client (nothing drawn, the window still usable) until the next
+// size, and returns false.
+bool ResizeClientSurface(SDL_Window* window);
 
 // Adds area (the whole client when null) to what the next paint erases and renders.
 void InvalidateArea(const Rect* area);

@@ -1,6 +1,6 @@
 #include "shell_sdl/pointer_input.h"
 
-#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <cstdint>
 
@@ -8,6 +8,7 @@
 #include "shell_sdl/cursor.h"
 #include "shell_sdl/paint.h"
 #include "shell_sdl/window_seam.h"
+#include "shell_sdl/x11_setup.h"
 
 // SDL passes a button event on only when it changes SDL's own record of the
 // buttons, and on X11 that record goes wrong. A press belongs to the window
@@ -31,9 +32,8 @@ enum PointerAction {
 };
 
 SDL_Window* inputWindow = nullptr;
-// The X window whose own pointer events are read (an X Window id); 0 while
-// SDL's events are.
-unsigned long xWindow = 0;
+// Whether the X server's own pointer events are read instead of SDL's.
+bool readingXEvents = false;
 // SDL's button events carry no state of the other buttons, so it is kept here.
 std::uint32_t heldButtons = 0;
 
@@ -120,8 +120,6 @@ void HandleSdlMouseEvent(const SDL_Event& event) {
             ClientPoint(event.button.x, event.button.y), heldButtons);
 }
 
-#if defined(SDL_VIDEO_DRIVER_X11)
-
 // X numbers the buttons as SDL does (1 left, 2 middle, 3 right, then the
 // wheel) but keeps their state in bits of its own.
 std::uint32_t ButtonsFromXState(unsigned int state) {
@@ -138,11 +136,9 @@ std::uint32_t ButtonsFromXState(unsigned int state) {
     return buttons;
 }
 
-// X's pointer events are reported in the window's own pixels.
+// X's pointer events are reported in the window's own pixels, each with the
+// buttons held just before it.
 void HandleXEvent(const XEvent& event) {
-    if (event.xany.window != xWindow) {
-        return;
-    }
     if (event.type == MotionNotify) {
         Deliver(kPointerMove, 0, Point{event.xmotion.x, event.xmotion.y},
                 ButtonsFromXState(event.xmotion.state));
@@ -160,40 +156,25 @@ void HandleXEvent(const XEvent& event) {
             Point{event.xbutton.x, event.xbutton.y}, pressed ? (before | bit) : (before & ~bit));
 }
 
-#endif
-
-bool IsReadingXEvents() {
-    return xWindow != 0;
-}
-
 }  // namespace
 
-void StartPointerInput(SDL_Window* window) {
+void StartPointerInput(SDL_Window* window, bool fromX11) {
     inputWindow = window;
-#if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
-        xWindow = info.info.x11.window;
-        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-    }
-#endif
+    readingXEvents = fromX11;
 }
 
 bool HandlePointerEvent(const SDL_Event& event) {
     switch (event.type) {
         case SDL_SYSWMEVENT:
-#if defined(SDL_VIDEO_DRIVER_X11)
-            if (IsReadingXEvents() && event.syswm.msg->subsystem == SDL_SYSWM_X11) {
-                HandleXEvent(event.syswm.msg->msg.x11.event);
+            if (const XEvent* x = X11EventOf(event)) {
+                HandleXEvent(*x);
             }
-#endif
             return true;
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             // Where X's own events are read, these are SDL's copies of them.
-            if (!IsReadingXEvents()) {
+            if (!readingXEvents) {
                 HandleSdlMouseEvent(event);
             }
             return true;

@@ -5,9 +5,9 @@
 
 #include <SDL.h>
 
-// Reads the pointer from the X server's own events when the window is an X11
-// one, else from SDL's mouse events. Called once the window has its surface.
-void StartPointerInput(SDL_Window* window);
+// Reads the pointer from the X server's own events (fromX11, once they are
+// started), else from SDL's mouse events. Called once the window has its surface.
+void StartPointerInput(SDL_Window* window, bool fromX11);
 
 // Hands a pointer event to the interaction; false for any other event.
 bool HandlePointerEvent(const SDL_Event& event);

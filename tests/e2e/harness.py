@@ -16,6 +16,7 @@ import unittest
 try:
     from Xlib import X
     from Xlib import display as xdisplay
+    from Xlib.error import XError
     from Xlib.protocol import event as xevent
 except ImportError as missing:
     raise ImportError("the end-to-end harness needs python3-xlib (scripts/install-deps.sh installs "
@@ -34,9 +35,11 @@ CAPTURE_STRIP_BYTES = 1 << 20
 
 
 class Display:
-    """A private Xvfb server; depth 24 so colours are exact."""
+    """A private Xvfb server; depth 24 so colours are exact. With
+    window_manager, openbox runs on it as on a user's desktop: windows get
+    frames, and minimizing, maximizing and restoring work."""
 
-    def __init__(self, width=1600, height=1200):
+    def __init__(self, width=1600, height=1200, window_manager=False):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             # -noreset: by default the server resets whenever its last client
@@ -51,6 +54,23 @@ class Display:
             raise RuntimeError("Xvfb did not start")
         self.name = ":" + number
         self._connection = None
+        self.window_manager = None
+        if window_manager:
+            self._start_window_manager()
+
+    def _start_window_manager(self):
+        if shutil.which("openbox") is None:
+            raise RuntimeError("openbox is not installed")
+        self.window_manager = subprocess.Popen(
+            ["openbox", "--sm-disable"], env=self.env(), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        # A window manager announces itself on the root window once it runs.
+        end = time.monotonic() + DEADLINE
+        while self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
+                       check=False).stdout.find("window id") < 0:
+            if time.monotonic() > end or self.window_manager.poll() is not None:
+                raise RuntimeError("openbox did not start")
+            time.sleep(0.05)
 
     def connection(self):
         """The harness's own X connection, opened once: screenshots and the
@@ -71,7 +91,20 @@ class Display:
             result.check_returncode()
         return result
 
+    def cursor(self):
+        """The cursor shown now, as XFixes reports it."""
+        connection = self.connection()
+        connection.xfixes_query_version()
+        return connection.xfixes_get_cursor_image(None)
+
     def close(self):
+        if self.window_manager is not None:
+            self.window_manager.terminate()
+            try:
+                self.window_manager.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.window_manager.kill()
+            self.window_manager = None
         if self._connection is not None:
             self._connection.close()
             self._connection = None
@@ -242,14 +275,14 @@ def zoomed_view(view, selection, client_width):
 class Viewer:
     """The program running on a display, with its window."""
 
-    def __init__(self, display, args=(), env_extra=None, program=None):
+    def __init__(self, display, args=(), env_extra=None, program=None, prefix=()):
         self.display = display
         env = display.env()
         if SHELL == "sdl":
             env["SDL_VIDEODRIVER"] = "x11"
         env.update(env_extra or {})
         self.stderr = tempfile.TemporaryFile()
-        self.process = subprocess.Popen(program_command(program) + list(args), env=env,
+        self.process = subprocess.Popen(list(prefix) + program_command(program) + list(args), env=env,
                                         stdout=subprocess.DEVNULL, stderr=self.stderr)
         self.window = self._find_window()
 
@@ -268,6 +301,11 @@ class Viewer:
             time.sleep(0.03)
         raise RuntimeError("the window never appeared")
 
+    def error_output(self):
+        """What the program has written to stderr so far."""
+        self.stderr.seek(0)
+        return self.stderr.read().decode(errors="replace")
+
     def xdotool(self, *args):
         self.display.run("xdotool", *[str(a) for a in args])
 
@@ -282,7 +320,15 @@ class Viewer:
         """Polls screenshots until one equals the expected picture."""
         end = time.monotonic() + deadline
         while True:
-            shot = self.screenshot()
+            try:
+                shot = self.screenshot()
+            except (RuntimeError, XError):
+                # A window manager may show the window off the screen, or
+                # unmap it, for a moment, as it animates a restore.
+                if time.monotonic() > end:
+                    raise
+                time.sleep(0.05)
+                continue
             if (shot.width, shot.height) == (expected.width, expected.height) and \
                     shot.rgb == expected.rgb:
                 return shot
