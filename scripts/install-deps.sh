@@ -13,7 +13,7 @@ everything=(
     clang-14 libclang-rt-14-dev
     xvfb xdotool x11-apps python3-xlib
     clang-format-14
-    dpkg-dev file desktop-file-utils
+    dpkg-dev file desktop-file-utils lintian
 )
 
 case "${1:-all}" in
