@@ -1,12 +1,16 @@
 # What a user downloads: the Windows program in a ZIP with the README and the
-# licence, or the Linux program as a .deb installed under /usr. `cpack` in the
+# licence, or the Linux program as a .deb installed under /usr with its menu
+# entry, icon, manual page, README, changelog and licence. `cpack` in the
 # build tree (or `cpack --preset native|windows`) writes the package into the
 # build tree; the package tests build it the same way before unpacking it.
 include(GNUInstallDirs)
 
+set(MANDELBROT_MAINTAINER
+    "The Mandelbrot set viewer authors <maintainers@users.noreply.c-seed-e5babe9b.example>")
+
 set(CPACK_PACKAGE_NAME mandelbrot)
 set(CPACK_PACKAGE_VENDOR "The Mandelbrot set viewer authors")
-set(CPACK_PACKAGE_CONTACT "The Mandelbrot set viewer authors")
+set(CPACK_PACKAGE_CONTACT ${MANDELBROT_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive viewer of the Mandelbrot set")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Opens one window and fills it with a colour picture of the Mandelbrot set.\n"
@@ -37,8 +41,11 @@ else()
     install(FILES ${PROJECT_SOURCE_DIR}/shell_sdl/mandelbrot.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-    install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR}
-            RENAME copyright)
+    # The menu entry's icon is this view of the set (reLeft imOffset reSpan),
+    # the whole set centred in a square.
+    set(MANDELBROT_ICON_VIEW -2.065 1.58 2.6)
+    # The icon, the manual page, the changelog and the copyright file.
+    add_subdirectory(packaging)
 endif()
 
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Linux program and starts it on the
-# current X display (scripts/run-windows.sh starts the Windows one under Wine).
+# Installs what the Linux program needs, builds it alone (no tests) in
+# build/viewer and starts it on the current display (scripts/run-windows.sh
+# starts the Windows one under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,7 +10,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exit 1
 fi
 
-scripts/install-deps.sh
-cmake --preset native >/dev/null
-cmake --build --preset native -j "$(nproc)" --target mandelbrot
-exec build/native/shell_sdl/mandelbrot
+scripts/install-deps.sh viewer
+cmake --preset viewer >/dev/null
+cmake --build --preset viewer -j "$(nproc)"
+exec build/viewer/shell_sdl/mandelbrot

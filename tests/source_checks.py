@@ -4,8 +4,9 @@
       fails, listing them, when C++ files differ from clang-format's output
       under the committed .clang-format;
   source_checks.py version VERSION ROOT
-      fails unless the README states the version and no file but the top
-      CMakeLists.txt's project() and the README carries it."""
+      fails unless the README states the version, CHANGELOG.md's newest
+      release is that version, and no file but the top CMakeLists.txt's
+      project(), the README and CHANGELOG.md's release heading carries it."""
 import os
 import re
 import subprocess
@@ -50,10 +51,22 @@ def check_format(clang_format, root):
     return 0
 
 
+RELEASE_HEADING = re.compile(r"## (\S+) \(")
+
+
 def check_version(version, root):
     token = re.compile(r"(?<![\w.])" + re.escape(version) + r"(?!\.?\d)")
     problems = []
     readme = []
+    releases = []
+    try:
+        with open(os.path.join(root, "CHANGELOG.md"), encoding="utf-8") as f:
+            releases = [m.group(1) for m in map(RELEASE_HEADING.match, f) if m]
+    except OSError:
+        pass
+    if not releases or releases[0] != version:
+        problems.append(f"CHANGELOG.md's newest release must be {version}; it is "
+                        f"{releases[0] if releases else 'missing'}")
     for name in source_files(root):
         with open(os.path.join(root, name), "rb") as f:
             data = f.read()
@@ -66,6 +79,8 @@ def check_version(version, root):
                 continue
             if name == "README.md":
                 readme.append(line)
+                continue
+            if name == "CHANGELOG.md" and RELEASE_HEADING.match(line):
                 continue
             problems.append(f"{name}: another copy of the version: {line.strip()}")
     if len(readme) != 1 or not re.search(r"\bversion " + re.escape(version), readme[0], re.I):

@@ -55,8 +55,20 @@ class SourceChecksTest(unittest.TestCase):
     def test_version_must_be_in_the_readme_and_nowhere_else(self):
         write(self.root, "CMakeLists.txt", "project(demo VERSION 2.3.4 LANGUAGES CXX)\n")
         write(self.root, "README.md", "# Demo\n\nThis is version 2.3.4. It needs CMake 12.3.4.\n")
+        write(self.root, "CHANGELOG.md", "# Changes\n\n## 2.3.4 (2026-12-09)\n\n- Faster.\n\n"
+                                         "## 2.3.3 (2026-12-01)\n\n- First.\n")
         write(self.root, "core/limits.h", "// 2.3.45 and 2.3.4.1 are other numbers\n")
         self.assertEqual(self.run_check("version", "2.3.4"), (0, ""))
+
+        status, out = self.run_check("version", "2.3.5")
+        self.assertEqual(status, 1)
+        self.assertIn("CHANGELOG.md's newest release must be 2.3.5; it is 2.3.4", out)
+
+        write(self.root, "CHANGELOG.md", "# Changes\n\n## 2.3.4 (2026-12-09)\n\n- Now 2.3.4.\n")
+        status, out = self.run_check("version", "2.3.4")
+        self.assertEqual(status, 1)
+        self.assertIn("CHANGELOG.md: another copy of the version: - Now 2.3.4.", out)
+        write(self.root, "CHANGELOG.md", "# Changes\n\n## 2.3.4 (2026-12-09)\n\n- Faster.\n")
 
         rc = write(self.root, "shell/app.rc", 'VALUE "FileVersion", "2.3.4"\n')
         status, out = self.run_check("version", "2.3.4")
