@@ -84,3 +84,26 @@ def render_rgb(view, client_width, region, palette):
                 known[(cx, cy)] = colour
             out += colour
     return bytes(out)
+
+
+def describe_pixel(client_width, view, x, y, palette):
+    cx, cy = pixel_to_point(x, y, view, client_width)
+    index = escape_index(cx, cy)
+    return "pixel (%d, %d): c = (%r, %r), index %d, colour 0x%08X" % (
+        x, y, cx, cy, index, 0xFF000000 | palette[index])
+
+
+if __name__ == "__main__":
+    # Where the tests' literal pixels come from:
+    #   reference.py CLIENT_WIDTH reLeft imOffset reSpan X Y [X Y ...]
+    import sys
+
+    arguments = sys.argv[1:]
+    if len(arguments) < 6 or len(arguments) % 2 != 0:
+        sys.exit("usage: reference.py CLIENT_WIDTH reLeft imOffset reSpan X Y [X Y ...]")
+    width = int(arguments[0])
+    view = tuple(float(value) for value in arguments[1:4])
+    table = build_palette()
+    points = [int(value) for value in arguments[4:]]
+    for x, y in zip(points[0::2], points[1::2]):
+        print(describe_pixel(width, view, x, y, table))
