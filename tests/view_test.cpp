@@ -45,6 +45,10 @@ TEST_F(ViewTest, ScalesOfAnEightHundredPixelClient) {
     // The imaginary part grows downwards.
     EXPECT_GT(PixelToPoint(0, 10).cy, origin.cy);
     EXPECT_EQ(PixelToPoint(267, 0).cx, -1.0);
+    // 400 / 267 = 1.4981273408239701 and 219 / 218.94 = 1.000274047684297.
+    PlanePoint inner = PixelToPoint(400, 219);
+    EXPECT_EQ(inner.cx, -0.5018726591760299);
+    EXPECT_EQ(inner.cy, -0.299725952315703);
 }
 
 TEST_F(ViewTest, ZoomThenBackRoundTrips) {
