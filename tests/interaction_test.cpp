@@ -512,7 +512,8 @@ TEST_F(InteractionTest, RightClickInsideZoomsOntoTheSelection) {
     EXPECT_EQ(historyImOffset[0], 1.3);
     EXPECT_EQ(historyReSpan[0], 3.0);
     EXPECT_EQ(reLeft, -2.0 + 100.0 / (1001.0 / 3.0));
-    EXPECT_EQ(imOffset, 1.3 - 100.0 / pixelsPerUnitY);
+    // 100 / (1001 / 3 * 0.82) = 100 / 273.60666... = 0.3654881703662191.
+    EXPECT_EQ(imOffset, 0.9345118296337809);
     EXPECT_EQ(reSpan, 200.0 * 3.0 / 1000.0);  // scaled by the client width
     PaintPending();
     EXPECT_EQ(interactionState, Idle);
@@ -524,7 +525,7 @@ TEST_F(InteractionTest, ZoomOntoASelectionOffTheTopLeft) {
     RightDown(0, 0);
     EXPECT_EQ(interactionState, Idle);
     EXPECT_EQ(reLeft, -2.0 + -20.0 / 267.0);
-    EXPECT_EQ(imOffset, 1.3 - -30.0 / pixelsPerUnitY);
+    EXPECT_EQ(imOffset, 1.437023842148534);  // 1.3 + 30 / 218.94 = 1.3 + 0.137023842...
     EXPECT_EQ(reSpan, 80.0 * 3.0 / 800.0);
 }
 

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
-#include "core/escape.h"
+#include "core/palette.h"
 #include "core/render.h"
 #include "tests/core_fixture.h"
 #include "tests/literal_render.h"
@@ -125,14 +126,32 @@ TEST_F(RenderTest, PixelBufferFitsTheRegionOrStaysEmpty) {
 }
 
 TEST_F(RenderTest, ColoursComeFromThePaletteWithAlpha) {
+    // The start view in a client 64 pixels wide: 65 / 3 pixels per unit across.
+    // The colours are the independent reference's
+    // (python3 tests/oracle/reference.py 64 -2 1.3 3 X Y).
     UpdateScales(64);
     PixelBuffer pixels = Render(Rect{0, 0, 64, 48});
-    for (int y = 0; y < 48; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            PlanePoint c = PixelToPoint(x, y);
-            ASSERT_EQ(pixels[static_cast<std::size_t>(y) * 64 + x],
-                      0xFF000000u | Palette[EscapeIndex(c.cx, c.cy)]);
-        }
+    const struct {
+        int x;
+        int y;
+        std::uint32_t pixel;
+    } expected[] = {
+        {0, 0, 0xFF70018Fu},    // c = -2 - 1.3i: escapes in pass 2, index 256
+        {10, 10, 0xFF60049Fu},  // pass 4, index 512
+        {63, 47, 0xFF680297u},  // pass 3, index 384
+        {45, 12, 0xFF4AF3B5u},  // pass 244, index 31232
+        {28, 28, 0xFF2526DAu},  // pass 113, index 14464
+        {32, 20, 0xFF3BEBC4u},  // inside: index 5272 from z254^2
+        {45, 30, 0xFF11C0EEu},  // inside: index 4290
+    };
+    for (const auto& point : expected) {
+        EXPECT_EQ(pixels[static_cast<std::size_t>(point.y) * 64 + point.x], point.pixel)
+            << point.x << ", " << point.y;
+    }
+    std::set<std::uint32_t> colours(Palette, Palette + kPaletteSize);
+    for (std::uint32_t pixel : pixels) {
+        ASSERT_EQ(pixel >> 24, 0xFFu);
+        ASSERT_EQ(colours.count(pixel & 0xFFFFFFu), 1u) << std::hex << pixel;
     }
 }
 

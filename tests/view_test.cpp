@@ -45,6 +45,10 @@ TEST_F(ViewTest, ScalesOfAnEightHundredPixelClient) {
     // The imaginary part grows downwards.
     EXPECT_GT(PixelToPoint(0, 10).cy, origin.cy);
     EXPECT_EQ(PixelToPoint(267, 0).cx, -1.0);
+    // 400 / 267 = 1.4981273408239701 and 219 / 218.94 = 1.000274047684297.
+    PlanePoint inner = PixelToPoint(400, 219);
+    EXPECT_EQ(inner.cx, -0.5018726591760299);
+    EXPECT_EQ(inner.cy, -0.299725952315703);
 }
 
 TEST_F(ViewTest, ZoomThenBackRoundTrips) {
@@ -66,7 +70,8 @@ TEST_F(ViewTest, ZoomUsesTopAndNegativeCorners) {
     UpdateScales(800);
     ZoomToSelection(Rect{-267, 219, 133, 519}, 800);
     EXPECT_EQ(reLeft, -3.0);
-    EXPECT_EQ(imOffset, 1.3 - 219.0 / pixelsPerUnitY);
+    // 219 / (267 * 0.82) = 219 / 218.94 = 1.000274047684297; 1.3 minus that.
+    EXPECT_EQ(imOffset, 0.299725952315703);
     EXPECT_EQ(reSpan, 1.5);
 }
 
