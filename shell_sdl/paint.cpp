@@ -109,6 +109,17 @@ void AddDirtyArea(Rect area) {
     }
 }
 
+// The renderer's own few rows and columns of coordinates can fail to be had
+// too, when memory is that short; the paint then draws nothing.
+bool RenderWithinMemory(const Rect& area, std::uint32_t* pixels) {
+    try {
+        RenderRegion(area, pixels);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 // Renders area into its place in the client surface; nothing is drawn (and
 // false returned) when the pixels cannot be held.
 bool PresentRegion(const Rect& area) {
@@ -116,14 +127,13 @@ bool PresentRegion(const Rect& area) {
     if (area.left == 0 && width == clientWidth) {
         // Whole rows are packed in the surface already: render in place,
         // without a second picture's worth of memory.
-        RenderRegion(area, &clientPixels[static_cast<std::size_t>(area.top) * clientWidth]);
-        return true;
+        return RenderWithinMemory(area,
+                                  &clientPixels[static_cast<std::size_t>(area.top) * clientWidth]);
     }
     PixelBuffer pixels;
-    if (!AllocatePixelBuffer(area, &pixels)) {
+    if (!AllocatePixelBuffer(area, &pixels) || !RenderWithinMemory(area, pixels.data())) {
         return false;
     }
-    RenderRegion(area, pixels.data());
     for (std::int32_t y = area.top; y < area.bottom; ++y) {
         std::memcpy(&clientPixels[static_cast<std::size_t>(y) * clientWidth + area.left],
                     &pixels[static_cast<std::size_t>(y - area.top) * width],
