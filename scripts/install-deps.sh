@@ -12,6 +12,7 @@ packages=(
     xvfb xdotool x11-apps python3-xlib
     clang-format-14
     dpkg-dev file desktop-file-utils
+    qemu-user binutils
 )
 
 missing=()
