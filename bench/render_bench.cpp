@@ -25,6 +25,7 @@
 #include "core/palette.h"
 #include "core/render.h"
 #include "core/view.h"
+#include "tests/benchmark_views.h"
 #include "tests/literal_render.h"
 
 namespace {
@@ -35,21 +36,6 @@ constexpr std::int32_t kHeight = 1080;
 constexpr std::int64_t kCeilingPasses = 200000;
 // How long each sample of the ceiling beside a frame runs, per vector count.
 constexpr double kCeilingSampleSeconds = 0.0015;
-
-struct View {
-    const char* name;
-    double reLeft;
-    double imOffset;
-    double reSpan;
-};
-
-const View kViews[] = {
-    {"start", -2.0, 1.3, 3.0},
-    {"interior", -0.8, 0.2, 0.4},
-    {"boundary", -0.753, -0.098, 0.006},
-    {"cardioid", -0.6, 0.2, 0.6},
-    {"deep", -0.74364388703715, -0.13182590420533, 1e-13},
-};
 
 // Lane-passes per second of each kernel's ceiling by vector count.
 std::map<RenderKernel, std::map<int, double>> ceilingRates;
@@ -103,20 +89,13 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
-void ShowView(const View& view) {
-    reLeft = view.reLeft;
-    imOffset = view.imOffset;
-    reSpan = view.reSpan;
-    UpdateScales(kWidth);
-}
-
 // The passes EscapeIndex runs over the whole frame, counted once per view.
 double LiteralPasses(const View& view) {
     auto known = literalPasses.find(view.name);
     if (known != literalPasses.end()) {
         return known->second;
     }
-    ShowView(view);
+    ShowView(view, kWidth);
     double total = 0.0;
     for (std::int32_t y = 0; y < kHeight; ++y) {
         for (std::int32_t x = 0; x < kWidth; ++x) {
@@ -149,7 +128,7 @@ void RunCeiling(benchmark::State& state, RenderKernel kernel, int vectors) {
 }
 
 void RenderLiterally(benchmark::State& state, View view) {
-    ShowView(view);
+    ShowView(view, kWidth);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
     for (auto _ : state) {
         ::RenderLiterally(Rect{0, 0, kWidth, kHeight}, pixels.data());
@@ -162,7 +141,7 @@ void RenderWith(benchmark::State& state, View view, RenderKernel kernel) {
     SelectRenderKernel(kernel);
     RenderKernel active = ActiveRenderKernel();
     double passes = LiteralPasses(view);
-    ShowView(view);
+    ShowView(view, kWidth);
     int vectors = BestCeilingVectors(active);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
     std::vector<double> efficiencies;
@@ -210,7 +189,7 @@ void RegisterAll() {
                 ->MinTime(0.3);
         }
     }
-    for (const View& view : kViews) {
+    for (const View& view : kBenchmarkViews) {
         std::string name = view.name;
         // Long enough that a few seconds of contention on a shared machine
         // move an average only a little.

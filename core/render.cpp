@@ -98,10 +98,10 @@ void RenderRegion(const Rect& region, std::uint32_t* pixels) {
     cy.reserve(height);
     rowRuns.reserve(height);
     for (std::int32_t x = region.left; x < region.right; ++x) {
-        AddCoordinate(static_cast<double>(x) / pixelsPerUnitX + reLeft, &cx, &columnRuns);
+        AddCoordinate(ColumnToReal(x), &cx, &columnRuns);
     }
     for (std::int32_t y = region.top; y < region.bottom; ++y) {
-        AddCoordinate(static_cast<double>(y) / pixelsPerUnitY - imOffset, &cy, &rowRuns);
+        AddCoordinate(RowToImaginary(y), &cy, &rowRuns);
     }
     RenderGrid(PointGrid{cx.data(), cx.size(), cy.data(), cy.size()}, pixels);
     if (cx.size() != width || cy.size() != height) {

@@ -33,9 +33,16 @@ void UpdateScales(std::int32_t clientRight) {
     pixelsPerUnitY = pixelsPerUnitX * kVerticalFactor;
 }
 
+double ColumnToReal(std::int32_t x) {
+    return static_cast<double>(x) / pixelsPerUnitX + reLeft;
+}
+
+double RowToImaginary(std::int32_t y) {
+    return static_cast<double>(y) / pixelsPerUnitY - imOffset;
+}
+
 PlanePoint PixelToPoint(std::int32_t x, std::int32_t y) {
-    return PlanePoint{static_cast<double>(x) / pixelsPerUnitX + reLeft,
-                      static_cast<double>(y) / pixelsPerUnitY - imOffset};
+    return PlanePoint{ColumnToReal(x), RowToImaginary(y)};
 }
 
 namespace {

@@ -28,6 +28,12 @@ struct PlanePoint {
 
 void UpdateScales(std::int32_t clientRight);
 
+// The real part at client column x and the imaginary part at client row y:
+// the one mapping from pixels to the plane, for single points and the
+// renderer's grids alike.
+double ColumnToReal(std::int32_t x);
+double RowToImaginary(std::int32_t y);
+
 PlanePoint PixelToPoint(std::int32_t x, std::int32_t y);
 
 // The widest client the zoom guard allows for: a view must stay usable, with

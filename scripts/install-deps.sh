@@ -14,6 +14,7 @@ everything=(
     xvfb xdotool x11-apps x11-utils python3-xlib openbox wmctrl
     clang-format-14
     dpkg-dev file desktop-file-utils lintian
+    qemu-user binutils
 )
 
 case "${1:-all}" in

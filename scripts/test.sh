@@ -6,12 +6,13 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
-for preset in native native-asan fuzz windows; do
+for preset in native native-debug native-asan fuzz windows; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j "$jobs"
 done
 
 ctest --preset native -j "$jobs"
+ctest --preset native-debug -j "$jobs"
 ctest --preset native-asan -j "$jobs"
 ctest --preset fuzz
 ctest --preset windows -j "$jobs"

@@ -1,9 +1,12 @@
 // Every kernel must give exactly the pixels of the literal per-pixel loop, for
 // whole frames of telling views, with the cycle check forced on, forced off and
-// left to adapt.
+// left to adapt. Under an emulated CPU the test command sets
+// MANDELBROT_KERNEL_FRAMES=reduced: every test and kernel path on fewer
+// pixels; and MANDELBROT_EXPECTED_KERNEL to the kernel the CPU must get.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -12,23 +15,12 @@
 #include "core/kernel/cycle_policy.h"
 #include "core/kernel/render_kernel.h"
 #include "core/render.h"
+#include "tests/benchmark_views.h"
 #include "tests/core_fixture.h"
 #include "tests/literal_render.h"
 
 namespace {
 
-struct View {
-    const char* name;
-    double reLeft;
-    double imOffset;
-    double reSpan;
-};
-
-const View kStart{"start", -2.0, 1.3, 3.0};
-const View kInterior{"interior", -0.8, 0.2, 0.4};
-const View kBoundary{"boundary", -0.753, -0.098, 0.006};
-const View kCardioid{"cardioid", -0.6, 0.2, 0.6};
-const View kDeep{"deep", -0.74364388703715, -0.13182590420533, 1e-13};
 // Beyond double precision in both directions: long runs of equal cx and cy.
 const View kBeyondPrecision{"beyond precision", -1.25, 0.1, 1e-16};
 // Past double precision with many distinct coordinates, repeated in uneven runs.
@@ -40,6 +32,11 @@ const View kFarOut{"far out", 3.0, -3.0, 2.0};
 const RenderKernel kAllKernels[] = {kScalarKernel, kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
 const RenderKernel kVectorKernels[] = {kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
 const CycleCheckMode kAllModes[] = {kAdaptiveCycleChecks, kAlwaysCheckCycles, kNeverCheckCycles};
+
+bool ReducedFrames() {
+    const char* frames = std::getenv("MANDELBROT_KERNEL_FRAMES");
+    return frames != nullptr && std::string(frames) == "reduced";
+}
 
 // Those of kernels this machine can run.
 template <std::size_t kCount>
@@ -100,13 +97,6 @@ class RenderKernelTest : public ::testing::Test {
         SelectRenderKernel(BestRenderKernel());
     }
 
-    static void ShowView(const View& view, std::int32_t clientRight) {
-        reLeft = view.reLeft;
-        imOffset = view.imOffset;
-        reSpan = view.reSpan;
-        UpdateScales(clientRight);
-    }
-
     // Renders region of the current view with every supported kernel in every
     // cycle-check mode and compares each with the literal loop.
     static void ExpectEveryKernelMatches(const std::string& what, const Rect& region) {
@@ -161,6 +151,14 @@ TEST_F(RenderKernelTest, DetectionAgreesWithTheCompiler) {
     }
 }
 
+TEST_F(RenderKernelTest, EmulatedCpuGetsItsKernel) {
+    const char* expected = std::getenv("MANDELBROT_EXPECTED_KERNEL");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "not under an emulated CPU";
+    }
+    EXPECT_STREQ(RenderKernelName(BestRenderKernel()), expected);
+}
+
 TEST_F(RenderKernelTest, SelectionSticksAndFallsBack) {
     for (RenderKernel kernel : kAllKernels) {
         SelectRenderKernel(kernel);
@@ -170,38 +168,47 @@ TEST_F(RenderKernelTest, SelectionSticksAndFallsBack) {
 }
 
 TEST_F(RenderKernelTest, LargeFramesMatchTheLiteralLoop) {
-    for (const View& view : {kStart, kInterior, kBoundary, kDeep}) {
+    if (ReducedFrames()) {
+        GTEST_SKIP() << "reduced frame set";
+    }
+    for (const View& view : {kStartView, kInteriorView, kBoundaryView, kDeepView}) {
         ExpectFramesMatch(view, 803, 611);
     }
     ExpectFramesMatch(kRepeatedCoordinates, 300, 200);
 }
 
 TEST_F(RenderKernelTest, SmallFramesMatchTheLiteralLoop) {
-    for (const View& view :
-         {kStart, kInterior, kBoundary, kCardioid, kDeep, kBeyondPrecision, kFarOut}) {
+    for (const View& view : {kStartView, kInteriorView, kBoundaryView, kCardioidView, kDeepView,
+                             kBeyondPrecision, kFarOut}) {
         ExpectFramesMatch(view, 1, 1);
         ExpectFramesMatch(view, 37, 23);
-        ExpectFramesMatch(view, 211, 157);
+        if (!ReducedFrames() || std::string(view.name) == kBoundaryView.name) {
+            ExpectFramesMatch(view, 211, 157);
+        }
     }
 }
 
 TEST_F(RenderKernelTest, RealAxisRowMatches) {
     const std::int32_t width = 401;
-    ShowView(kCardioid, width);
+    // Row 97 and the rows either side of it, or all of them.
+    const Rect rows = ReducedFrames() ? Rect{0, 90, width, 105} : Rect{0, 0, width, 193};
+    ShowView(kCardioidView, width);
     // Row 97 lands exactly on cy == 0, where zy stays zero.
     imOffset = 97.0 / pixelsPerUnitY;
     ASSERT_EQ(97.0 / pixelsPerUnitY - imOffset, 0.0);
-    ExpectEveryKernelMatches("real axis", Rect{0, 0, width, 193});
+    ExpectEveryKernelMatches("real axis", rows);
     reLeft = -2.1;
     reSpan = 2.5;
     UpdateScales(width);
     imOffset = 97.0 / pixelsPerUnitY;
-    ExpectEveryKernelMatches("whole real axis", Rect{0, 0, width, 193});
+    ExpectEveryKernelMatches("whole real axis", rows);
 }
 
 TEST_F(RenderKernelTest, OddSubRectangleMatches) {
-    ShowView(kInterior, 803);
-    ExpectEveryKernelMatches("interior tile", Rect{131, 77, 131 + 259, 77 + 143});
+    ShowView(kInteriorView, 803);
+    const std::int32_t tileWidth = ReducedFrames() ? 59 : 259;
+    const std::int32_t tileHeight = ReducedFrames() ? 43 : 143;
+    ExpectEveryKernelMatches("interior tile", Rect{131, 77, 131 + tileWidth, 77 + tileHeight});
     ShowView(kBeyondPrecision, 803);
     ExpectEveryKernelMatches("beyond precision tile", Rect{5, 300, 5 + 333, 300 + 7});
 }
@@ -209,16 +216,16 @@ TEST_F(RenderKernelTest, OddSubRectangleMatches) {
 TEST_F(RenderKernelTest, NonFiniteViewsMatch) {
     const double infinity = std::numeric_limits<double>::infinity();
     for (double left : {infinity, -infinity, std::numeric_limits<double>::quiet_NaN()}) {
-        ShowView(kStart, 40);
+        ShowView(kStartView, 40);
         reLeft = left;
         ExpectEveryKernelMatches("reLeft " + std::to_string(left), Rect{0, 0, 40, 30});
     }
     // Row 0 gets 0 / 0 = NaN, the others infinity.
-    ShowView(kStart, 40);
+    ShowView(kStartView, 40);
     pixelsPerUnitY = 0.0;
     ExpectEveryKernelMatches("cy = y / 0", Rect{0, 0, 40, 30});
     // Columns 0 and 1 are huge but finite (squares overflow), the rest infinite.
-    ShowView(kStart, 40);
+    ShowView(kStartView, 40);
     reLeft = 1.7e308;
     pixelsPerUnitX = 1e-307;
     ExpectEveryKernelMatches("overflowing cx", Rect{0, 0, 40, 30});
@@ -227,7 +234,7 @@ TEST_F(RenderKernelTest, NonFiniteViewsMatch) {
 }
 
 TEST_F(RenderKernelTest, CycleCheckCatchesInsidePoints) {
-    ShowView(kCardioid, 211);
+    ShowView(kCardioidView, 211);
     Rect region{0, 0, 211, 157};
     std::vector<std::uint32_t> expected = RenderLiterally(region);
     for (RenderKernel kernel : SupportedKernels(kVectorKernels)) {

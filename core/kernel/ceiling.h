@@ -5,9 +5,14 @@
 
 #include <cstdint>
 
+#include "core/escape.h"
+#include "core/kernel/isa_region.h"
+#include "core/kernel/lane_bits.h"
+#include "core/kernel/lane_tag.h"
 #include "core/kernel/lanes.h"
+#include "core/kernel/repeat.h"
 
-namespace {
+KERNEL_BEGIN
 
 // Runs passes passes of every lane; returns a sum of the results so that
 // nothing can be left out.
@@ -63,4 +68,4 @@ double RunCeilingFor(int vectors, std::int64_t passes) {
     }
 }
 
-}  // namespace
+KERNEL_END

@@ -4,9 +4,9 @@
 // squared magnitude is not below the bound stop.
 #pragma once
 
-#include "core/kernel/repeat.h"
+#include "core/kernel/isa_region.h"
 
-namespace {
+KERNEL_BEGIN
 
 // Returns the squared magnitude the test looked at.
 template <class Isa>
@@ -24,4 +24,4 @@ KERNEL_INLINE typename Isa::Vec RunPass(typename Isa::Vec& zx, typename Isa::Vec
     return magnitude;
 }
 
-}  // namespace
+KERNEL_END

@@ -5,22 +5,56 @@
 // staged, in order, and start again from z = 0 in the kernel.
 #pragma once
 
-#include "core/kernel/colour_queue.h"
-#include "core/kernel/lanes.h"
+#include <cassert>
 
-namespace {
+#include "core/kernel/chunk_tally.h"
+#include "core/kernel/colour_queue.h"
+#include "core/kernel/cycle_policy.h"
+#include "core/kernel/isa_region.h"
+#include "core/kernel/lane_bits.h"
+#include "core/kernel/lane_tag.h"
+#include "core/kernel/lanes.h"
+#include "core/kernel/point_stage.h"
+#include "core/kernel/repeat.h"
+
+KERNEL_BEGIN
 
 // The most stage fills the sieve may rest.
 constexpr int kLongestSieveRest = 64;
 
-// Sieves the staged points from first to end; returns the new end.
+// Fills of the stage left to take without the sieve, and how many to skip
+// the next time it finds too little.
+struct SieveRest {
+    int skip;
+    int backoff;
+};
+
+inline void StartSieve(SieveRest& rest) {
+    rest.skip = 0;
+    rest.backoff = 1;
+}
+
+// Whether the sieve sits this fill out; counts the fill if so.
+inline bool SieveRests(SieveRest& rest) {
+    if (rest.skip > 0) {
+        rest.skip = rest.skip - 1;
+        return true;
+    }
+    return false;
+}
+
+// Sieves the staged points from first to end; returns the new end. The queue
+// must have room for a batch: it holds at most kQueuePoints entries.
 template <class Isa, int kVectors, int kSievePasses>
-int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
+int SieveStage(PointStage<kVectors * Isa::kLanes>& stage,
+               ColourQueue<kVectors * Isa::kLanes>& colours, SieveRest& rest, CycleTally& tally,
+               int first, int end) {
     constexpr int kLanes = Isa::kLanes;
+    assert(colours.queued <= kQueuePoints && first >= 0 && end <= kStagePoints);
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     int kept = first;
     // The queue's length in a register, as in the kernel's collections.
-    int queued = run.queued;
+    int queued = colours.queued;
     for (int start = first; start < end; start += kVectors * kLanes) {
         // The batch's lanes; busy marks the ones holding a point of the batch.
         Lanes<Isa, kVectors> lanes;
@@ -31,9 +65,9 @@ int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
             count = count < 0 ? 0 : (count > kLanes ? kLanes : count);
             // Past end the stage holds idle or stale points; their lanes are off.
             lanes.busy[v] = (1u << count) - 1;
-            lanes.cx[v] = Isa::Load(run.stageCx + base);
-            lanes.cy[v] = Isa::Load(run.stageCy + base);
-            lanes.tag[v] = Isa::LoadInts(run.stageTag + base);
+            lanes.cx[v] = Isa::Load(stage.cx + base);
+            lanes.cy[v] = Isa::Load(stage.cy + base);
+            lanes.tag[v] = Isa::LoadInts(stage.tag + base);
             lanes.zx[v] = Isa::Set1(0.0);
             lanes.zy[v] = Isa::Set1(0.0);
             lanes.running[v] = Isa::Lanes(lanes.busy[v]);
@@ -44,27 +78,23 @@ int SieveStage(KernelRun<kVectors * Isa::kLanes>& run, int first, int end) {
             unsigned stay = Isa::Bits(lanes.running[v]) & lanes.busy[v];
             unsigned gone = lanes.busy[v] & ~stay;
             // An escaped point's tag holds its pass count: it is its entry.
-            QueueEntries<Isa>(run.queue, queued, gone, lanes.tag[v]);
-            Isa::CompressTo(run.stageCx + kept, stay, lanes.cx[v]);
-            Isa::CompressTo(run.stageCy + kept, stay, lanes.cy[v]);
-            Isa::CompressIntsTo(run.stageTag + kept, stay,
-                                Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)));
-            kept = kept + CountLanes(stay);
+            QueueEntries<Isa>(colours, queued, gone, lanes.tag[v]);
+            kept = KeepStaged<Isa>(stage, kept, stay, lanes.cx[v], lanes.cy[v],
+                                   Isa::AndInts(lanes.tag[v], Isa::Set1Ints(kTargetMask)));
         });
     }
-    int escaped = queued - run.queued;
-    run.queued = queued;
-    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(escaped);
+    int escaped = queued - colours.queued;
+    CommitQueued(colours, queued);
+    CountFinished(tally, escaped);
     // The sieve pays while most points escape in it; otherwise it rests for a
     // growing number of fills.
     if (escaped * 2 < end - first) {
-        run.sieveSkip = run.sieveBackoff;
-        run.sieveBackoff =
-            run.sieveBackoff * 2 < kLongestSieveRest ? run.sieveBackoff * 2 : kLongestSieveRest;
+        rest.skip = rest.backoff;
+        rest.backoff = rest.backoff * 2 < kLongestSieveRest ? rest.backoff * 2 : kLongestSieveRest;
     } else {
-        run.sieveBackoff = 1;
+        rest.backoff = 1;
     }
     return kept;
 }
 
-}  // namespace
+KERNEL_END

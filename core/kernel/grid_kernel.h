@@ -1,9 +1,8 @@
 // The vector kernel, written once for every instruction set. Each kernel file
-// includes this with its Isa (primitives only) and a Shape (how many vectors
-// run side by side, how long a block is, when lanes are collected, how many
-// queued colours a block writes among its passes); all of it
-// has internal linkage, so code compiled for one instruction set can never be
-// picked by the linker for another.
+// includes this after its Isa (primitives only) and stamps it out with a Shape
+// (how many vectors run side by side, how long a block is, when lanes are
+// collected, how many queued colours a block writes among its passes); it is
+// compiled in that instruction set's region (see isa_region.h).
 //
 // Every lane runs the literal pass of EscapeIndex and counts its own passes
 // in its tag. Passes run in blocks of Shape::kBlockPasses, which divides the
@@ -17,17 +16,28 @@
 // end where the oldest running lane can first reach it.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
+#include "core/escape.h"
+#include "core/kernel/chunk_tally.h"
 #include "core/kernel/colour_queue.h"
+#include "core/kernel/cycle_policy.h"
 #include "core/kernel/escape_pass.h"
+#include "core/kernel/isa_region.h"
+#include "core/kernel/kernel_run.h"
+#include "core/kernel/lane_bits.h"
+#include "core/kernel/lane_limit.h"
 #include "core/kernel/lane_refill.h"
 #include "core/kernel/lanes.h"
 #include "core/kernel/orbit_cycles.h"
+#include "core/kernel/point_grid.h"
 #include "core/kernel/point_stage.h"
+#include "core/kernel/repeat.h"
+#include "core/kernel/stage_fill.h"
 
-namespace {
+KERNEL_BEGIN
 
 static_assert(kChunkPoints > 0, "chunks must hand out points");
 
@@ -55,13 +65,13 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, Shape::kVectors>& lanes,
     static_assert(kBlockPasses >= 3, "a block keeps the iterate of two passes before its end");
     if constexpr (Shape::kColoursPerBlock > 0) {
         RunLanePasses(lanes, 1, bound);
-        WriteSomeColours<Shape::kColoursPerBlock>(run, out);
+        WriteSomeColours<Shape::kColoursPerBlock>(run.colours, out);
         RunLanePasses(lanes, kBlockPasses - 3, bound);
     } else {
         RunLanePasses(lanes, kBlockPasses - 2, bound);
     }
     if (checkCycles) {
-        KeepIterates(lanes, run.recentX, run.recentY);
+        KeepRecentIterates(lanes, run.orbits);
     }
     RunLanePasses(lanes, 1, bound);
     // The squares are kept from the last pass only: the colour of a lane at
@@ -73,57 +83,27 @@ KERNEL_INLINE void RunBlock(Lanes<Isa, Shape::kVectors>& lanes,
     });
 }
 
-// Finishes the lanes at the pass limit where they stand: each takes its
-// inside entry as its tag and stops running, to be collected like an escaped
-// lane. Works out the first block end at which another lane can be there:
-// counts grow by at most one a pass, so until then no block end needs to look.
-template <class Isa, int kVectors>
-KERNEL_INLINE void FinishLanesAtLimit(Lanes<Isa, kVectors>& lanes,
-                                      KernelRun<kVectors * Isa::kLanes>& run) {
-    using Ints = typename Isa::Ints;
-    const Ints belowLimit = Isa::Set1Ints(kMaxIterations * kPassUnit - 1);
-    const Ints none = Isa::Set1Ints(0);
-    Ints latest = none;
-    Repeat<kVectors>([&](auto vi) {
-        constexpr int v = decltype(vi)::value;
-        // A lane that failed the test of the last pass is inside the set too.
-        // Lanes already finished inside hold entries that may read as counts
-        // past the limit.
-        unsigned atLimit = Isa::AboveBits(lanes.tag[v], belowLimit) & ~lanes.inside[v];
-        if (atLimit != 0) {
-            FinishInside<Isa, kVectors, v>(lanes, run.tally, atLimit, lanes.magnitude[v]);
-        }
-        // The largest tag of the lanes running on holds the largest count.
-        Ints going = Isa::BlendInts(Isa::Bits(lanes.running[v]), none, lanes.tag[v]);
-        latest = Isa::BlendInts(Isa::AboveBits(going, latest), latest, going);
-    });
-    std::int64_t tags[Isa::kLanes];
-    Isa::StoreInts(tags, latest);
-    std::int64_t most = 0;
-    for (int lane = 0; lane < Isa::kLanes; ++lane) {
-        most = tags[lane] > most ? tags[lane] : most;
-    }
-    run.nextLimitCheck = run.clock + (kMaxIterations - (most >> kPassShift));
-}
-
 // Looks for cycles if asked, then for lanes at the limit where one may be.
 template <class Isa, int kVectors>
 KERNEL_INLINE void EndBlock(Lanes<Isa, kVectors>& lanes, KernelRun<kVectors * Isa::kLanes>& run,
                             bool checkCycles) {
-    bool limitDue = run.clock >= run.nextLimitCheck;
+    bool limitDue = IsLimitCheckDue(run.clock);
     if (checkCycles) {
         Repeat<kVectors>([&](auto vi) {
             constexpr int v = decltype(vi)::value;
-            unsigned shortCycled = LanesBackAt<Isa, kVectors, v>(lanes, run.recentX, run.recentY);
-            unsigned cycled = LanesBackAt<Isa, kVectors, v>(lanes, run.px, run.py) | shortCycled;
+            unsigned shortCycled =
+                LanesBackAt<Isa, kVectors, v>(lanes, run.orbits.recentX, run.orbits.recentY);
+            unsigned cycled =
+                LanesBackAt<Isa, kVectors, v>(lanes, run.orbits.px, run.orbits.py) | shortCycled;
             if (cycled != 0) {
-                FinishCycledLanes<Isa, kVectors, v>(lanes, run, cycled, shortCycled);
+                FinishCycledLanes<Isa, kVectors, v>(lanes, run.orbits, run.tally, cycled,
+                                                    shortCycled);
                 limitDue = true;
             }
         });
     }
     if (limitDue) {
-        FinishLanesAtLimit(lanes, run);
+        FinishLanesAtLimit(lanes, run.clock, run.tally);
     }
 }
 
@@ -134,33 +114,33 @@ int CollectLanes(Lanes<Isa, Shape::kVectors>& lanes, KernelRun<Shape::kVectors *
                  const PointGrid& grid, std::uint32_t* out) {
     constexpr int kVectors = Shape::kVectors;
     constexpr int kLaneCount = kVectors * Isa::kLanes;
-    if (run.stageEnd - run.stagePos < kLaneCount && run.nextPoint < run.pointCount) {
+    assert(run.colours.queued < kQueuePoints);
+    if (run.stage.end - run.stage.pos < kLaneCount && !IsGridUsedUp(run.cursor)) {
         FillStage<Isa, kVectors, Shape::kSievePasses>(run, grid, out);
     }
     // The positions are kept in registers here: through memory each vector's
     // refill would wait for the one before it to store them.
-    int stagePos = run.stagePos;
-    int queued = run.queued;
+    int stagePos = run.stage.pos;
+    int queued = run.colours.queued;
     int finished = 0;
     int busyLanes = 0;
     Repeat<kVectors>([&](auto vi) {
         constexpr int v = decltype(vi)::value;
         // A finished lane's tag is its entry.
         unsigned done = lanes.busy[v] & ~Isa::Bits(lanes.running[v]);
-        QueueEntries<Isa>(run.queue, queued, done, lanes.tag[v]);
+        QueueEntries<Isa>(run.colours, queued, done, lanes.tag[v]);
         unsigned idle = ~lanes.busy[v] & AllLanes(Isa::kLanes);
-        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run, done | idle, stagePos);
+        RefillVector<Isa, kVectors, v, kCheckCycles>(lanes, run.stage, run.orbits, done | idle,
+                                                     stagePos);
         lanes.inside[v] = 0;
         finished = finished + CountLanes(done);
         busyLanes = busyLanes + CountLanes(lanes.busy[v]);
     });
-    run.tally.finished = run.tally.finished + static_cast<std::uint64_t>(finished);
-    // The last refills may have run into the idle points past the end.
-    run.stagePos = stagePos < run.stageEnd ? stagePos : run.stageEnd;
-    run.queued = queued;
-    if (run.queued >= kQueuePoints) {
-        WriteQueuedColours(run, out);
-    }
+    CountFinished(run.tally, finished);
+    AdvanceStage(run.stage, stagePos);
+    CommitQueued(run.colours, queued);
+    // So the next collection starts with fewer than kQueuePoints.
+    WriteFullBatch(run.colours, out);
     return busyLanes;
 }
 
@@ -177,37 +157,34 @@ bool RunPasses(KernelRun<Shape::kVectors * Isa::kLanes>& run, const PointGrid& g
     static_assert(Shape::kLanesToCollect >= 1 && Shape::kLanesToCollect <= kVectors * Isa::kLanes,
                   "the lanes must be able to finish enough of them");
     Lanes<Isa, kVectors> lanes;
-    LoadLanes<Isa, kVectors>(lanes, run);
+    LoadLanes<Isa, kVectors>(lanes, run.lanes);
     const typename Isa::Vec bound = Isa::Set1(kEscapeBound);
     // On entry idle lanes are filled as if they had just finished.
     bool collect = true;
-    run.nextLimitCheck = run.clock;
+    CheckLimitNext(run.clock);
     // Lanes are collected once no more than this many are running.
     int runningLimit = 0;
     for (;;) {
         if (collect) {
             int busyLanes = CollectLanes<Isa, Shape, kCheckCycles>(lanes, run, grid, out);
-            if (busyLanes == 0 || run.nextPoint >= chunkEnd) {
-                WriteQueuedColours(run, out);
-                SaveLanes<Isa, kVectors>(lanes, run);
+            if (busyLanes == 0 || run.cursor.nextPoint >= chunkEnd) {
+                WriteQueuedColours(run.colours, out);
+                SaveLanes<Isa, kVectors>(lanes, run.lanes);
                 return busyLanes != 0;
             }
             // Once the grid is used up any finished lane will do, so the
             // last points are not kept waiting.
-            bool draining = run.nextPoint >= run.pointCount && run.stagePos >= run.stageEnd;
+            bool draining = IsGridUsedUp(run.cursor) && run.stage.pos >= run.stage.end;
             runningLimit = busyLanes - (draining ? 1 : Shape::kLanesToCollect);
         }
         if constexpr (kCheckCycles) {
-            if (run.clock >= run.nextCheckpoint) {
-                MoveCheckpoints(lanes, run);
-                run.nextCheckpoint = run.clock + kCheckpointInterval;
-            }
+            MoveCheckpointsWhenDue(lanes, run.orbits, run.clock.now);
         }
         // Cycles are looked for only in the block that ends where the
         // checkpoints move: more often the checks cost more than they catch.
-        bool checkNow = kCheckCycles && run.clock + Shape::kBlockPasses >= run.nextCheckpoint;
+        bool checkNow = kCheckCycles && run.clock.now + Shape::kBlockPasses >= run.orbits.nextMove;
         RunBlock<Isa, Shape>(lanes, run, bound, checkNow, out);
-        run.clock = run.clock + Shape::kBlockPasses;
+        CountBlock(run.clock, Shape::kBlockPasses);
         EndBlock(lanes, run, checkNow);
         collect = CountLanes(RunningBits(lanes)) <= runningLimit;
     }
@@ -223,51 +200,21 @@ void RenderGridWith(const PointGrid& grid, std::uint32_t* out) {
         return;
     }
     KernelRun<kLaneCount> run;
-    for (int lane = 0; lane < kLaneCount; ++lane) {
-        run.zx[lane] = 0.0;
-        run.zy[lane] = 0.0;
-        run.cx[lane] = 0.0;
-        run.cy[lane] = 0.0;
-        run.px[lane] = NoCheckpoint();
-        run.py[lane] = NoCheckpoint();
-        run.recentX[lane] = NoCheckpoint();
-        run.recentY[lane] = NoCheckpoint();
-        run.tag[lane] = kIdleTag;
-        run.checkpointTag[lane] = 0;
-    }
-    run.stagePos = 0;
-    run.stageEnd = 0;
-    run.sieveSkip = 0;
-    run.sieveBackoff = 1;
-    run.queued = 0;
-    run.written = 0;
-    run.nextPoint = 0;
-    run.column = 0;
-    run.row = 0;
-    run.pointCount = grid.columns * grid.rows;
-    run.clock = 0;
-    run.nextCheckpoint = 0;
-    run.nextLimitCheck = 0;
-    run.tally = CycleTally{0, 0, 0};
+    StartKernelRun(run, grid);
 
     bool checkCycles = DecideCycleChecks(run.tally);
     bool more = true;
     while (more) {
-        std::size_t chunkEnd = run.nextPoint + kChunkPoints;
+        std::size_t chunkEnd = run.cursor.nextPoint + kChunkPoints;
         more = checkCycles ? RunPasses<Isa, Shape, true>(run, grid, out, chunkEnd)
                            : RunPasses<Isa, Shape, false>(run, grid, out, chunkEnd);
         bool checkNext = DecideCycleChecks(run.tally);
-        run.tally = CycleTally{0, 0, 0};
+        StartTally(run.tally);
         if (checkNext && !checkCycles) {
-            // Checkpoints left from an earlier stretch may belong to other points.
-            for (int lane = 0; lane < kLaneCount; ++lane) {
-                run.px[lane] = NoCheckpoint();
-                run.py[lane] = NoCheckpoint();
-            }
-            run.nextCheckpoint = run.clock;
+            ForgetCheckpoints(run.orbits, run.clock.now);
         }
         checkCycles = checkNext;
     }
 }
 
-}  // namespace
+KERNEL_END

@@ -1,6 +1,6 @@
-// AVX2 primitives for the kernels: four doubles per register. Included only
-// by the file compiled for AVX2 (no FMA: the passes must round like
-// EscapeIndex).
+// AVX2 primitives for the kernels: four doubles per register. Compiled for
+// AVX2 and POPCNT in the region this header opens (no FMA: the passes must
+// round like EscapeIndex).
 #pragma once
 
 #include <immintrin.h>
@@ -9,7 +9,14 @@
 
 #include "core/kernel/lane_tag.h"
 
-namespace {
+// This header picks the instruction set of every kernel header after it.
+#ifdef KERNEL_BEGIN
+#error "the instruction set's header must come before the other kernel headers"
+#endif
+#define KERNEL_ISA_AVX2
+#include "core/kernel/isa_region.h"
+
+KERNEL_BEGIN
 
 // Per lane mask, the 32-bit halves that bring the first loaded values to the
 // masked lanes in order (expanding), or the masked lanes to the front
@@ -147,4 +154,4 @@ struct Avx2 {
     }
 };
 
-}  // namespace
+KERNEL_END

@@ -1,5 +1,6 @@
 // AVX-512F primitives for the kernels: eight doubles per register, lane masks
-// in mask registers. Included only by the file compiled for AVX-512.
+// in mask registers. Compiled for AVX-512F and POPCNT in the region this
+// header opens.
 #pragma once
 
 #include <immintrin.h>
@@ -8,7 +9,14 @@
 
 #include "core/kernel/lane_tag.h"
 
-namespace {
+// This header picks the instruction set of every kernel header after it.
+#ifdef KERNEL_BEGIN
+#error "the instruction set's header must come before the other kernel headers"
+#endif
+#define KERNEL_ISA_AVX512
+#include "core/kernel/isa_region.h"
+
+KERNEL_BEGIN
 
 struct Avx512 {
     using Vec = __m512d;
@@ -106,4 +114,4 @@ struct Avx512 {
     }
 };
 
-}  // namespace
+KERNEL_END

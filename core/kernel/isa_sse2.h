@@ -6,9 +6,14 @@
 
 #include <cstdint>
 
+#include "core/kernel/isa_region.h"
 #include "core/kernel/lane_tag.h"
 
-namespace {
+#ifndef KERNEL_ISA_SSE2
+#error "SSE2 code in another instruction set's region"
+#endif
+
+KERNEL_BEGIN
 
 struct Sse2 {
     using Vec = __m128d;
@@ -122,4 +127,4 @@ struct Sse2 {
     }
 };
 
-}  // namespace
+KERNEL_END

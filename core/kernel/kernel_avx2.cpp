@@ -5,7 +5,7 @@
 #if defined(__x86_64__) || defined(_M_X64)
 
 #include "core/kernel/isa_avx2.h"
-// The primitives first: the algorithms below are stamped out for them.
+// The primitives first: they open the region the algorithms are compiled in.
 #include "core/kernel/ceiling.h"
 #include "core/kernel/grid_kernel.h"
 
@@ -27,11 +27,11 @@ struct Avx2Shape {
 }  // namespace
 
 void RenderGridAvx2(const PointGrid& grid, std::uint32_t* out) {
-    RenderGridWith<Avx2, Avx2Shape>(grid, out);
+    avx2::RenderGridWith<avx2::Avx2, Avx2Shape>(grid, out);
 }
 
 double RunCeilingAvx2(int vectors, std::int64_t passes) {
-    return RunCeilingFor<Avx2>(vectors, passes);
+    return avx2::RunCeilingFor<avx2::Avx2>(vectors, passes);
 }
 
 #endif

@@ -5,7 +5,7 @@
 #if defined(__x86_64__) || defined(_M_X64)
 
 #include "core/kernel/isa_avx512.h"
-// The primitives first: the algorithms below are stamped out for them.
+// The primitives first: they open the region the algorithms are compiled in.
 #include "core/kernel/ceiling.h"
 #include "core/kernel/grid_kernel.h"
 
@@ -28,11 +28,11 @@ struct Avx512Shape {
 }  // namespace
 
 void RenderGridAvx512(const PointGrid& grid, std::uint32_t* out) {
-    RenderGridWith<Avx512, Avx512Shape>(grid, out);
+    avx512::RenderGridWith<avx512::Avx512, Avx512Shape>(grid, out);
 }
 
 double RunCeilingAvx512(int vectors, std::int64_t passes) {
-    return RunCeilingFor<Avx512>(vectors, passes);
+    return avx512::RunCeilingFor<avx512::Avx512>(vectors, passes);
 }
 
 #endif

@@ -4,7 +4,7 @@
 #if defined(__x86_64__) || defined(_M_X64)
 
 #include "core/kernel/isa_sse2.h"
-// The primitives first: the algorithms below are stamped out for them.
+// The primitives first: they open the region the algorithms are compiled in.
 #include "core/kernel/ceiling.h"
 #include "core/kernel/grid_kernel.h"
 
@@ -24,11 +24,11 @@ struct Sse2Shape {
 }  // namespace
 
 void RenderGridSse2(const PointGrid& grid, std::uint32_t* out) {
-    RenderGridWith<Sse2, Sse2Shape>(grid, out);
+    sse2::RenderGridWith<sse2::Sse2, Sse2Shape>(grid, out);
 }
 
 double RunCeilingSse2(int vectors, std::int64_t passes) {
-    return RunCeilingFor<Sse2>(vectors, passes);
+    return sse2::RunCeilingFor<sse2::Sse2>(vectors, passes);
 }
 
 #endif

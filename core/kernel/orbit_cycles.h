@@ -12,9 +12,15 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/kernel/chunk_tally.h"
+#include "core/kernel/cycle_policy.h"
+#include "core/kernel/isa_region.h"
+#include "core/kernel/lane_bits.h"
+#include "core/kernel/lane_tag.h"
 #include "core/kernel/lanes.h"
+#include "core/kernel/repeat.h"
 
-namespace {
+KERNEL_BEGIN
 
 // Most settled orbits have period 1 or 2. Those are caught at the first check
 // after they settle, from the iterate two passes earlier, and finish there.
@@ -31,9 +37,43 @@ constexpr std::int64_t kCheckpointInterval = 45;
 // late, turned the checks off and ran 20% more passes.)
 constexpr std::int64_t kWorthwhileJump = 60;
 
-// A checkpoint no orbit can match: NaN compares unequal to everything.
-constexpr double NoCheckpoint() {
-    return std::numeric_limits<double>::quiet_NaN();
+// A checkpoint no orbit can match: NaN compares unequal to everything. A
+// constant, so that nothing is called for it.
+constexpr double kNoCheckpoint = std::numeric_limits<double>::quiet_NaN();
+
+// Where the lanes' orbits were: the checkpoints, moved every
+// kCheckpointInterval passes, and the iterates two passes before the end of
+// the block that checks them.
+template <int kLaneCount>
+struct OrbitCheckpoints {
+    double px[kLaneCount];
+    double py[kLaneCount];
+    std::int64_t tag[kLaneCount];  // the lane's tag when px, py were taken
+    double recentX[kLaneCount];
+    double recentY[kLaneCount];
+    // The pass clock at which the checkpoints move next.
+    std::int64_t nextMove;
+};
+
+// Drops every checkpoint: those left from an earlier stretch may belong to
+// other points. They move next at clock.
+template <int kLaneCount>
+void ForgetCheckpoints(OrbitCheckpoints<kLaneCount>& orbits, std::int64_t clock) {
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        orbits.px[lane] = kNoCheckpoint;
+        orbits.py[lane] = kNoCheckpoint;
+    }
+    orbits.nextMove = clock;
+}
+
+template <int kLaneCount>
+void StartCheckpoints(OrbitCheckpoints<kLaneCount>& orbits) {
+    ForgetCheckpoints(orbits, 0);
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+        orbits.tag[lane] = 0;
+        orbits.recentX[lane] = kNoCheckpoint;
+        orbits.recentY[lane] = kNoCheckpoint;
+    }
 }
 
 // Running lanes of vector v whose iterate equals the one kept in xs, ys.
@@ -56,13 +96,36 @@ KERNEL_INLINE void KeepIterates(const Lanes<Isa, kVectors>& lanes, double* xs, d
 }
 
 template <class Isa, int kVectors>
-KERNEL_INLINE void MoveCheckpoints(const Lanes<Isa, kVectors>& lanes,
-                                   KernelRun<kVectors * Isa::kLanes>& run) {
-    KeepIterates(lanes, run.px, run.py);
-    Repeat<kVectors>([&](auto vi) {
-        constexpr int v = decltype(vi)::value;
-        Isa::StoreInts(run.checkpointTag + v * Isa::kLanes, lanes.tag[v]);
-    });
+KERNEL_INLINE void KeepRecentIterates(const Lanes<Isa, kVectors>& lanes,
+                                      OrbitCheckpoints<kVectors * Isa::kLanes>& orbits) {
+    KeepIterates(lanes, orbits.recentX, orbits.recentY);
+}
+
+// Moves the checkpoints to every lane's iterate if they are due at clock.
+template <class Isa, int kVectors>
+KERNEL_INLINE void MoveCheckpointsWhenDue(const Lanes<Isa, kVectors>& lanes,
+                                          OrbitCheckpoints<kVectors * Isa::kLanes>& orbits,
+                                          std::int64_t clock) {
+    if (clock >= orbits.nextMove) {
+        KeepIterates(lanes, orbits.px, orbits.py);
+        Repeat<kVectors>([&](auto vi) {
+            constexpr int v = decltype(vi)::value;
+            Isa::StoreInts(orbits.tag + v * Isa::kLanes, lanes.tag[v]);
+        });
+        orbits.nextMove = clock + kCheckpointInterval;
+    }
+}
+
+// Refilled lanes of vector v start their orbits: z0 = 0 is a point of the
+// orbit like any other, taken with the lanes' new tags.
+template <class Isa, int v, int kLaneCount>
+KERNEL_INLINE void RestartCheckpoints(OrbitCheckpoints<kLaneCount>& orbits, unsigned refill,
+                                      typename Isa::Ints tags) {
+    constexpr int base = v * Isa::kLanes;
+    Isa::Store(orbits.px + base, Isa::ClearLanes(Isa::Load(orbits.px + base), refill));
+    Isa::Store(orbits.py + base, Isa::ClearLanes(Isa::Load(orbits.py + base), refill));
+    typename Isa::Ints kept = Isa::LoadInts(orbits.tag + base);
+    Isa::StoreInts(orbits.tag + base, Isa::BlendInts(refill, kept, tags));
 }
 
 // Whole numbers 0 ... 2^52 as doubles and back, exactly (see kWholeBias).
@@ -87,8 +150,8 @@ KERNEL_INLINE typename Isa::Ints DoubleToWhole(typename Isa::Vec d) {
 // are meaningless and unused.
 template <class Isa, int kVectors, int v>
 KERNEL_INLINE void FinishCycledLanes(Lanes<Isa, kVectors>& lanes,
-                                     KernelRun<kVectors * Isa::kLanes>& run, unsigned cycled,
-                                     unsigned shortCycled) {
+                                     OrbitCheckpoints<kVectors * Isa::kLanes>& orbits,
+                                     CycleTally& tally, unsigned cycled, unsigned shortCycled) {
     using Vec = typename Isa::Vec;
     using Ints = typename Isa::Ints;
     constexpr int base = v * Isa::kLanes;
@@ -101,7 +164,7 @@ KERNEL_INLINE void FinishCycledLanes(Lanes<Isa, kVectors>& lanes,
     Vec now = Isa::Add(Isa::Mul(lanes.zy[v], lanes.zy[v]), Isa::Mul(lanes.zx[v], lanes.zx[v]));
     Vec last = Isa::AsVec(Isa::BlendInts(odd, Isa::AsInts(now), Isa::AsInts(lanes.magnitude[v])));
     unsigned jumped = cycled & ~shortCycled;
-    Ints checkpoint = Isa::ShiftRightInts(Isa::LoadInts(run.checkpointTag + base), kPassShift);
+    Ints checkpoint = Isa::ShiftRightInts(Isa::LoadInts(orbits.tag + base), kPassShift);
     Vec period = WholeToDouble<Isa>(Isa::SubInts(passes, checkpoint));
     // The counts are small whole numbers: the quotient's floor is exact.
     Vec periods = Isa::Floor(Isa::Div(WholeToDouble<Isa>(left), period));
@@ -110,13 +173,13 @@ KERNEL_INLINE void FinishCycledLanes(Lanes<Isa, kVectors>& lanes,
     // only counts those that skip a good part of the passes.
     Ints skipped = Isa::BlendInts(shortCycled, jump, left);
     unsigned worthwhile = Isa::AboveBits(skipped, Isa::Set1Ints(kWorthwhileJump - 1)) & cycled;
-    run.tally.caught = run.tally.caught + static_cast<std::uint64_t>(CountLanes(worthwhile));
+    CountCaught(tally, CountLanes(worthwhile));
     lanes.tag[v] = Isa::BlendInts(jumped, lanes.tag[v],
                                   Isa::AddInts(lanes.tag[v], Isa::ShiftLeftInts(jump, kPassShift)));
-    FinishInside<Isa, kVectors, v>(lanes, run.tally, shortCycled, last);
-    Ints dropped = Isa::BlendInts(jumped, Isa::AsInts(Isa::Load(run.px + base)),
-                                  Isa::AsInts(Isa::Set1(NoCheckpoint())));
-    Isa::Store(run.px + base, Isa::AsVec(dropped));
+    FinishInside<Isa, kVectors, v>(lanes, tally, shortCycled, last);
+    Ints dropped = Isa::BlendInts(jumped, Isa::AsInts(Isa::Load(orbits.px + base)),
+                                  Isa::AsInts(Isa::Set1(kNoCheckpoint)));
+    Isa::Store(orbits.px + base, Isa::AsVec(dropped));
 }
 
-}  // namespace
+KERNEL_END

@@ -4,13 +4,9 @@
 
 #include <type_traits>
 
-#if defined(_MSC_VER) && !defined(__clang__)
-#define KERNEL_INLINE __forceinline
-#else
-#define KERNEL_INLINE inline __attribute__((always_inline))
-#endif
+#include "core/kernel/isa_region.h"
 
-namespace {
+KERNEL_BEGIN
 
 template <int kFirst, int kCount, class Body>
 KERNEL_INLINE void RepeatFrom(Body& body) {
@@ -26,4 +22,4 @@ KERNEL_INLINE void Repeat(Body&& body) {
     RepeatFrom<0, kCount>(body);
 }
 
-}  // namespace
+KERNEL_END
