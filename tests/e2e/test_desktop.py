@@ -279,19 +279,25 @@ class LowMemoryTest(ViewerTestCase):
             self.assertLess(time.monotonic(), end, f"no line saying {text!r}")
             time.sleep(0.05)
 
+    def outgrow_and_come_back(self, viewer, size, error):
+        """Grows the window to size, where error must be said, then shrinks
+        it and expects the exact picture again."""
+        self.addCleanup(viewer.kill)
+        viewer.place(0, 0, WIDTH, HEIGHT)
+        viewer.wait_for(reference(WIDTH, HEIGHT))
+        viewer.xdotool("windowsize", viewer.window, *size)
+        self.wait_for_error(viewer, error)
+        viewer.xdotool("windowsize", viewer.window, 640, 480)
+        viewer.wait_for(reference(640, 480))
+
     def test_growing_past_the_memory_limit_and_back(self):
         if is_sanitized(os.environ["MANDELBROT_PROGRAM"]):
             self.skipTest("the sanitizers reserve more address space than the limit")
         # 200 MB of address space: a 7000 x 5000 picture and its window
         # surface need 280 MB.
         viewer = Viewer(self.display, prefix=("prlimit", "--as=209715200"))
-        self.addCleanup(viewer.kill)
-        viewer.place(0, 0, WIDTH, HEIGHT)
-        viewer.wait_for(reference(WIDTH, HEIGHT))
-        viewer.xdotool("windowsize", viewer.window, 7000, 5000)
-        self.wait_for_error(viewer, "not enough memory for a picture of 7000x5000 pixels")
-        viewer.xdotool("windowsize", viewer.window, 640, 480)
-        viewer.wait_for(reference(640, 480))
+        self.outgrow_and_come_back(viewer, (7000, 5000),
+                                   "not enough memory for a picture of 7000x5000 pixels")
         self.assertIsNone(viewer.process.poll())
 
     def test_window_too_large_for_a_surface(self):
@@ -299,13 +305,8 @@ class LowMemoryTest(ViewerTestCase):
         # stop at the request instead of letting it fail as it does unchecked.
         viewer = Viewer(self.display, env_extra={
             "ASAN_OPTIONS": "detect_leaks=0:allocator_may_return_null=1"})
-        self.addCleanup(viewer.kill)
-        viewer.place(0, 0, WIDTH, HEIGHT)
-        viewer.wait_for(reference(WIDTH, HEIGHT))
-        viewer.xdotool("windowsize", viewer.window, 23200, 23200)
-        self.wait_for_error(viewer, "cannot draw on a window of 23200x23200 pixels")
-        viewer.xdotool("windowsize", viewer.window, 640, 480)
-        viewer.wait_for(reference(640, 480))
+        self.outgrow_and_come_back(viewer, (23200, 23200),
+                                   "cannot draw on a window of 23200x23200 pixels")
         viewer.move(300, 200)
         self.assertEqual(viewer.close(), 0)
 
