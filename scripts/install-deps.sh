@@ -12,6 +12,7 @@ packages=(
     xvfb xdotool x11-apps python3-xlib
     clang-format-14
     dpkg-dev file desktop-file-utils
+    emscripten chromium
 )
 
 missing=()
@@ -20,6 +21,10 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+# The browser tests run on Node.js with npm. A Node.js from elsewhere (such as
+# NodeSource's, which brings its own npm) is kept; only what is missing is added.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=()

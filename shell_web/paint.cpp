@@ -1,0 +1,184 @@
+#include "shell_web/paint.h"
+
+#include <emscripten.h>
+
+#include <algorithm>
+
+#include "core/render.h"
+#include "core/view.h"
+#include "interaction/overlay.h"
+#include "interaction/selection_state.h"
+#include "shell_sdl/placeholder_font.h"
+#include "shell_web/cursor.h"
+#include "shell_web/page_window.h"
+
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFFFF;
+constexpr std::uint32_t kTextColour = 0xFF000000;
+
+Rect dirtyRect = {0, 0, 0, 0};
+Rect changedRect = {0, 0, 0, 0};
+Rect runningPaint = {0, 0, 0, 0};
+bool paintRunning = false;
+bool frameRequested = false;
+
+// clang-format off
+EM_JS(void, SetCanvasSize, (int width, int height), {
+    Module.webCanvas.width = width;
+    Module.webCanvas.height = height;
+});
+
+EM_JS(void, PutCanvasPixels, (const void* pixels, int stride, int x, int y, int width, int height), {
+    const image = Module.webContext.createImageData(width, height);
+    const rowBytes = width * 4;
+    for (let row = 0; row < height; ++row) {
+        const start = pixels + ((y + row) * stride + x) * 4;
+        image.data.set(HEAPU8.subarray(start, start + rowBytes), row * rowBytes);
+    }
+    Module.webContext.putImageData(image, x, y);
+});
+
+EM_JS(void, RequestPaintFrame, (), {
+    requestAnimationFrame(() => Module._BeginWebPaint());
+});
+
+// The frame after the next has been asked for once the browser has shown the
+// next one; the render starts after it, from a task of its own.
+EM_JS(void, YieldBeforeRender, (), {
+    requestAnimationFrame(() => setTimeout(() => Module._FinishWebPaint(), 0));
+});
+// clang-format on
+
+Rect ClientRect() {
+    return Rect{0, 0, clientWidth, clientHeight};
+}
+
+// The bounding rectangle of both; an empty rectangle adds nothing.
+void UniteInto(Rect* total, const Rect& area) {
+    if (IsRectEmpty(area)) {
+        return;
+    }
+    if (IsRectEmpty(*total)) {
+        *total = area;
+        return;
+    }
+    total->left = std::min(total->left, area.left);
+    total->top = std::min(total->top, area.top);
+    total->right = std::max(total->right, area.right);
+    total->bottom = std::max(total->bottom, area.bottom);
+}
+
+void FillWhite(const Rect& area) {
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        std::uint32_t* row = &clientPixels[static_cast<std::size_t>(y) * clientWidth];
+        std::fill(row + area.left, row + area.right, kWhite);
+    }
+}
+
+// The renderer gives 0xAARRGGBB; the canvas takes red first.
+std::uint32_t CanvasPixel(std::uint32_t argb) {
+    return (argb & 0xFF00FF00) | ((argb & 0xFF) << 16) | ((argb >> 16) & 0xFF);
+}
+
+// Renders area into its place in the client surface; nothing is drawn (and
+// false returned) when the pixels cannot be held.
+bool PresentRegion(const Rect& area) {
+    const std::int32_t width = area.right - area.left;
+    PixelBuffer pixels;
+    if (!AllocatePixelBuffer(area, &pixels)) {
+        return false;
+    }
+    RenderRegion(area, pixels.data());
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        const std::uint32_t* source = &pixels[static_cast<std::size_t>(y - area.top) * width];
+        std::uint32_t* target =
+            &clientPixels[static_cast<std::size_t>(y) * clientWidth + area.left];
+        std::transform(source, source + width, target, CanvasPixel);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> clientPixels;
+std::int32_t clientWidth = 0;
+std::int32_t clientHeight = 0;
+
+void ResizeClientSurface(std::int32_t width, std::int32_t height) {
+    clientWidth = std::max(width, 0);
+    clientHeight = std::max(height, 0);
+    SetCanvasSize(clientWidth, clientHeight);
+    clientPixels.assign(static_cast<std::size_t>(clientWidth) * clientHeight, kWhite);
+    dirtyRect = Rect{0, 0, 0, 0};
+    changedRect = Rect{0, 0, 0, 0};
+    InvalidateArea(nullptr);
+}
+
+void InvalidateArea(const Rect* area) {
+    Rect visible;
+    if (IntersectRects(&visible, area == nullptr ? ClientRect() : *area, ClientRect())) {
+        UniteInto(&dirtyRect, visible);
+    }
+}
+
+bool IsPaintRunning() {
+    return paintRunning;
+}
+
+void SchedulePaint() {
+    if (!paintRunning && !frameRequested && !IsRectEmpty(dirtyRect)) {
+        frameRequested = true;
+        RequestPaintFrame();
+    }
+}
+
+void BeginPaint() {
+    frameRequested = false;
+    if (paintRunning || IsRectEmpty(dirtyRect)) {
+        return;
+    }
+    runningPaint = dirtyRect;
+    dirtyRect = Rect{0, 0, 0, 0};
+    paintRunning = true;
+    UpdateScales(clientWidth);
+
+    ShowCursorNow(kWaitCursor);
+    FillWhite(runningPaint);
+    DrawPlaceholderText(clientWidth, clientHeight, runningPaint, [](Point p) {
+        clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
+    });
+    MarkChanged(runningPaint);
+    PresentChanges();
+    YieldBeforeRender();
+}
+
+void FinishPaint() {
+    if (!paintRunning) {
+        return;
+    }
+    const Rect paint = runningPaint;
+    const bool drawn = PresentRegion(paint);
+    MarkChanged(paint);
+    if (drawn) {
+        RefreshOverlayUnderPaint(kPageWindow, paint);
+    }
+    AbandonSelectionUnderPaint(kPageWindow, paint);
+    PresentChanges();
+    ShowCursorNow(kArrowCursor);
+    paintRunning = false;
+}
+
+void MarkChanged(const Rect& area) {
+    UniteInto(&changedRect, area);
+}
+
+void PresentChanges() {
+    Rect copy;
+    const bool any = IntersectRects(&copy, changedRect, ClientRect());
+    changedRect = Rect{0, 0, 0, 0};
+    if (any) {
+        PutCanvasPixels(clientPixels.data(), clientWidth, copy.left, copy.top,
+                        copy.right - copy.left, copy.bottom - copy.top);
+    }
+}
