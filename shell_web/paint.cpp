@@ -8,6 +8,7 @@
 #include "core/view.h"
 #include "interaction/overlay.h"
 #include "interaction/selection_state.h"
+#include "shell_sdl/pixel_surface.h"
 #include "shell_sdl/placeholder_font.h"
 #include "shell_web/cursor.h"
 #include "shell_web/page_window.h"
@@ -54,28 +55,6 @@ Rect ClientRect() {
     return Rect{0, 0, clientWidth, clientHeight};
 }
 
-// The bounding rectangle of both; an empty rectangle adds nothing.
-void UniteInto(Rect* total, const Rect& area) {
-    if (IsRectEmpty(area)) {
-        return;
-    }
-    if (IsRectEmpty(*total)) {
-        *total = area;
-        return;
-    }
-    total->left = std::min(total->left, area.left);
-    total->top = std::min(total->top, area.top);
-    total->right = std::max(total->right, area.right);
-    total->bottom = std::max(total->bottom, area.bottom);
-}
-
-void FillWhite(const Rect& area) {
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        std::uint32_t* row = &clientPixels[static_cast<std::size_t>(y) * clientWidth];
-        std::fill(row + area.left, row + area.right, kWhite);
-    }
-}
-
 // The renderer gives 0xAARRGGBB; the canvas takes red first.
 std::uint32_t CanvasPixel(std::uint32_t argb) {
     return (argb & 0xFF00FF00) | ((argb & 0xFF) << 16) | ((argb >> 16) & 0xFF);
@@ -118,7 +97,7 @@ void ResizeClientSurface(std::int32_t width, std::int32_t height) {
 void InvalidateArea(const Rect* area) {
     Rect visible;
     if (IntersectRects(&visible, area == nullptr ? ClientRect() : *area, ClientRect())) {
-        UniteInto(&dirtyRect, visible);
+        UniteRectInto(&dirtyRect, visible);
     }
 }
 
@@ -144,7 +123,7 @@ void BeginPaint() {
     UpdateScales(clientWidth);
 
     ShowCursorNow(kWaitCursor);
-    FillWhite(runningPaint);
+    FillSurfaceArea(clientPixels.data(), clientWidth, runningPaint, kWhite);
     DrawPlaceholderText(clientWidth, clientHeight, runningPaint, [](Point p) {
         clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
     });
@@ -170,7 +149,7 @@ void FinishPaint() {
 }
 
 void MarkChanged(const Rect& area) {
-    UniteInto(&changedRect, area);
+    UniteRectInto(&changedRect, area);
 }
 
 void PresentChanges() {

@@ -280,8 +280,12 @@ class Session {
         return session;
     }
 
-    // A fresh page of width x height device pixels at the given pixel ratio.
+    // A fresh page of width x height device pixels at the given pixel ratio,
+    // in place of the session's earlier pages.
     async startViewer(width, height, scale = 1) {
+        for (const context of this.browser.contexts()) {
+            await context.close();
+        }
         const page = await this.browser.newPage({
             viewport: {width: width / scale, height: height / scale},
             deviceScaleFactor: scale,
@@ -297,4 +301,18 @@ class Session {
     }
 }
 
-module.exports = {Picture, Session, START_VIEW, decodePng, reference, zoomedView};
+// Opens one session for the calling test file, closed after its last test;
+// the returned function gives it to the tests.
+function useSession() {
+    const {after, before} = require("node:test");
+    let session;
+    before(async () => {
+        session = await Session.open();
+    });
+    after(async () => {
+        await session.close();
+    });
+    return () => session;
+}
+
+module.exports = {Picture, START_VIEW, decodePng, reference, useSession, zoomedView};

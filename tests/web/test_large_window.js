@@ -2,19 +2,13 @@
 // without leaving a trace.
 "use strict";
 
-const {after, before, test} = require("node:test");
-const {Session, reference} = require("./harness");
+const {test} = require("node:test");
+const {reference, useSession} = require("./harness");
 
-let session;
-before(async () => {
-    session = await Session.open();
-});
-after(async () => {
-    await session.close();
-});
+const session = useSession();
 
 test("huge selection draws, moves and erases exactly", async () => {
-    const viewer = await session.startViewer(2500, 2200);
+    const viewer = await session().startViewer(2500, 2200);
     const start = await viewer.waitFor(reference(2500, 2200));
     await viewer.drag([100, 100], [2400, 2150]);
     // 2300 x 2050 in 2500 x 2200: area 4149200, height 2036, width 2313.

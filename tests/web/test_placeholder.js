@@ -4,16 +4,10 @@
 "use strict";
 
 const assert = require("assert");
-const {after, before, test} = require("node:test");
-const {Session, decodePng, reference} = require("./harness");
+const {test} = require("node:test");
+const {decodePng, reference, useSession} = require("./harness");
 
-let session;
-before(async () => {
-    session = await Session.open();
-});
-after(async () => {
-    await session.close();
-});
+const session = useSession();
 
 // The ink of "mandelbrot program" in the built-in font, worked out by hand:
 // 18 letters of 12 pixels each, the last blank column dropped, so 214 wide;
@@ -48,7 +42,7 @@ function showsPlaceholder(frame, ink) {
 }
 
 test("the placeholder and the wait cursor show before a long render", async () => {
-    const viewer = await session.startViewer(800, 600);
+    const viewer = await session().startViewer(800, 600);
     await viewer.waitFor(reference(800, 600));
     await viewer.page.evaluate(() => {
         window.cursorLog = [];

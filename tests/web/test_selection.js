@@ -3,8 +3,8 @@
 "use strict";
 
 const assert = require("assert");
-const {after, before, beforeEach, test} = require("node:test");
-const {Session, START_VIEW, reference, zoomedView} = require("./harness");
+const {beforeEach, test} = require("node:test");
+const {START_VIEW, reference, useSession, zoomedView} = require("./harness");
 
 const WIDTH = 800;
 const HEIGHT = 600;
@@ -12,17 +12,11 @@ const HEIGHT = 600;
 const DRAWN = [100, 100, 300, 200];
 const FITTED = [100, 100, 262, 222];
 
-let session;
 let viewer;
 let start;
-before(async () => {
-    session = await Session.open();
-});
-after(async () => {
-    await session.close();
-});
+const session = useSession();
 beforeEach(async () => {
-    viewer = await session.startViewer(WIDTH, HEIGHT);
+    viewer = await session().startViewer(WIDTH, HEIGHT);
     start = await viewer.waitFor(reference(WIDTH, HEIGHT));
 });
 

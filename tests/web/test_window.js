@@ -3,35 +3,29 @@
 "use strict";
 
 const assert = require("assert");
-const {after, before, test} = require("node:test");
-const {Session, reference} = require("./harness");
+const {test} = require("node:test");
+const {reference, useSession} = require("./harness");
 
-let session;
-before(async () => {
-    session = await Session.open();
-});
-after(async () => {
-    await session.close();
-});
+const session = useSession();
 
 test("the title is the program's", async () => {
-    const viewer = await session.startViewer(320, 240);
+    const viewer = await session().startViewer(320, 240);
     assert.strictEqual(await viewer.page.title(), "Mandelbrot set");
 });
 
 test("start view is exact at 800 by 600", async () => {
-    const viewer = await session.startViewer(800, 600);
+    const viewer = await session().startViewer(800, 600);
     await viewer.waitFor(reference(800, 600));
     assert.strictEqual(await viewer.cursor(), "default");
 });
 
 test("start view is exact at an odd size", async () => {
-    const viewer = await session.startViewer(641, 479);
+    const viewer = await session().startViewer(641, 479);
     await viewer.waitFor(reference(641, 479));
 });
 
 test("growing and shrinking repaints with new scales", async () => {
-    const viewer = await session.startViewer(400, 300);
+    const viewer = await session().startViewer(400, 300);
     await viewer.waitFor(reference(400, 300));
     for (const [width, height] of [[1000, 700], [1000, 300], [333, 777], [160, 90]]) {
         await viewer.resize(width, height);
@@ -41,14 +35,14 @@ test("growing and shrinking repaints with new scales", async () => {
 
 test("resize right after start shows the whole picture", async () => {
     for (const [width, height] of [[640, 480], [517, 389]]) {
-        const viewer = await session.startViewer(300, 200);
+        const viewer = await session().startViewer(300, 200);
         await viewer.resize(width, height);
         await viewer.waitFor(reference(width, height));
     }
 });
 
 test("height alone keeps the scales", async () => {
-    const viewer = await session.startViewer(500, 200);
+    const viewer = await session().startViewer(500, 200);
     const short = await viewer.waitFor(reference(500, 200));
     await viewer.resize(500, 450);
     const tall = await viewer.waitFor(reference(500, 450));
@@ -58,7 +52,7 @@ test("height alone keeps the scales", async () => {
 
 test("a device-pixel ratio of 2 paints every device pixel", async () => {
     // 400 x 300 CSS pixels: the canvas has 800 x 600 pixels of its own.
-    const viewer = await session.startViewer(800, 600, 2);
+    const viewer = await session().startViewer(800, 600, 2);
     const start = await viewer.waitFor(reference(800, 600));
     // Mouse positions are scaled as well: a drag of 100 x 50 CSS pixels from
     // (50, 50) is 200 x 100 device pixels from (100, 100): 162 x 122 fitted.
