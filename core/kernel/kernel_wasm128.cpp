@@ -11,7 +11,8 @@
 
 namespace {
 
-// The SSE2 shape, which these two-lane vectors share.
+// The SSE2 shape, which these two-lane vectors share: under Node 20 on an AMD
+// Zen 5 core, 4, 6 or 8 vectors gave the same frame times within the noise.
 struct Wasm128Shape {
     static constexpr int kVectors = 5;
     static constexpr int kBlockPasses = 15;

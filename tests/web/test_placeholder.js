@@ -42,8 +42,11 @@ function showsPlaceholder(frame, ink) {
 }
 
 test("the placeholder and the wait cursor show before a long render", async () => {
-    const viewer = await session().startViewer(800, 600);
-    await viewer.waitFor(reference(800, 600));
+    // A large page: its render takes a good part of a second.
+    const [width, height] = [2400, 1800];
+    const viewer = await session().startViewer(width, height);
+    const expected = reference(width, height);
+    await viewer.waitFor(expected);
     await viewer.page.evaluate(() => {
         window.cursorLog = [];
         const canvas = document.getElementById("canvas");
@@ -51,6 +54,9 @@ test("the placeholder and the wait cursor show before a long render", async () =
             .observe(canvas, {attributes: true, attributeFilter: ["style"]});
     });
 
+    // The screencast sends a frame only once the one before has been
+    // acknowledged, so it starts on the idle page: the frames of the repaint
+    // below are then all sent.
     const frames = [];
     const client = await viewer.page.context().newCDPSession(viewer.page);
     client.on("Page.screencastFrame", (frame) => {
@@ -58,15 +64,16 @@ test("the placeholder and the wait cursor show before a long render", async () =
         client.send("Page.screencastFrameAck", {sessionId: frame.sessionId}).catch(() => {});
     });
     await client.send("Page.startScreencast", {format: "png", everyNthFrame: 1});
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    const before = frames.length;
 
-    // A large page: its render takes a good part of a second.
-    const [width, height] = [2400, 1800];
-    await viewer.resize(width, height);
-    const expected = reference(width, height);
+    // Back with nothing to go back to repaints the whole unchanged view.
+    await viewer.key("b");
+    await new Promise((resolve) => setTimeout(resolve, 100));
     await viewer.waitFor(expected);
     await client.send("Page.stopScreencast");
 
-    const pictures = frames.map(decodePng).filter((f) => f.width === width && f.height === height);
+    const pictures = frames.slice(before).map(decodePng);
     const ink = placeholderInk(width, height);
     const placeholderAt = pictures.findIndex((f) => showsPlaceholder(f, ink));
     const finishedAt = pictures.findIndex((f) => f.differences(expected) === "");
