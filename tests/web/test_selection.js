@@ -145,6 +145,23 @@ test("covering repaint abandons the selection", async () => {
     await viewer.waitFor(reference(700, 500).withOutline(50, 50, 216, 169));
 });
 
+test("a resize during a drag keeps the live outline over the new picture", async () => {
+    await viewer.move(100, 100);
+    await viewer.press();
+    await viewer.move(300, 200);
+    await viewer.waitFor(start.withOutline(100, 100, 300, 200));
+    await viewer.resize(900, 650);
+    const resized = reference(900, 650);
+    await viewer.waitFor(resized.withOutline(100, 100, 300, 200));
+    // The next move takes off the outline drawn over the new picture, not
+    // pixels saved from the old one.
+    await viewer.move(350, 260);
+    await viewer.waitFor(resized.withOutline(100, 100, 350, 260));
+    // 250 x 160 in 900 x 650: area 28888, height 169, width 234.
+    await viewer.release();
+    await viewer.waitFor(resized.withOutline(100, 100, 334, 269));
+});
+
 test("escape ends a drag whose button is still held", async () => {
     await viewer.move(235, 455);
     await viewer.press();
