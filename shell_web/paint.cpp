@@ -19,7 +19,11 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kTextColour = 0xFF000000;
 
 Rect dirtyRect = {0, 0, 0, 0};
-Rect changedRect = {0, 0, 0, 0};
+// What changed since the last present, in a few rectangles: a selection's
+// outline is four thin strips, far less to copy than the box around them, and
+// a move takes one outline off and draws another.
+constexpr std::size_t kMostChangedAreas = 16;
+std::vector<Rect> changedAreas;
 Rect runningPaint = {0, 0, 0, 0};
 bool paintRunning = false;
 bool frameRequested = false;
@@ -90,7 +94,7 @@ void ResizeClientSurface(std::int32_t width, std::int32_t height) {
     SetCanvasSize(clientWidth, clientHeight);
     clientPixels.assign(static_cast<std::size_t>(clientWidth) * clientHeight, kWhite);
     dirtyRect = Rect{0, 0, 0, 0};
-    changedRect = Rect{0, 0, 0, 0};
+    changedAreas.clear();
     InvalidateArea(nullptr);
 }
 
@@ -149,15 +153,36 @@ void FinishPaint() {
 }
 
 void MarkChanged(const Rect& area) {
-    UniteRectInto(&changedRect, area);
+    if (IsRectEmpty(area)) {
+        return;
+    }
+    // Joined to an area it extends without taking in anything unchanged.
+    for (Rect& changed : changedAreas) {
+        Rect joined = changed;
+        UniteRectInto(&joined, area);
+        if (PixelCount(joined) <= PixelCount(changed) + PixelCount(area)) {
+            changed = joined;
+            return;
+        }
+    }
+    if (changedAreas.size() == kMostChangedAreas) {
+        for (std::size_t i = 1; i < changedAreas.size(); ++i) {
+            UniteRectInto(&changedAreas[0], changedAreas[i]);
+        }
+        changedAreas.resize(1);
+        UniteRectInto(&changedAreas[0], area);
+        return;
+    }
+    changedAreas.push_back(area);
 }
 
 void PresentChanges() {
-    Rect copy;
-    const bool any = IntersectRects(&copy, changedRect, ClientRect());
-    changedRect = Rect{0, 0, 0, 0};
-    if (any) {
-        PutCanvasPixels(clientPixels.data(), clientWidth, copy.left, copy.top,
-                        copy.right - copy.left, copy.bottom - copy.top);
+    for (const Rect& changed : changedAreas) {
+        Rect copy;
+        if (IntersectRects(&copy, changed, ClientRect())) {
+            PutCanvasPixels(clientPixels.data(), clientWidth, copy.left, copy.top,
+                            copy.right - copy.left, copy.bottom - copy.top);
+        }
     }
+    changedAreas.clear();
 }
