@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
-for preset in native native-debug native-asan fuzz windows; do
+for preset in native native-debug native-asan fuzz windows web; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j "$jobs"
 done
@@ -16,3 +16,4 @@ ctest --preset native-debug -j "$jobs"
 ctest --preset native-asan -j "$jobs"
 ctest --preset fuzz
 ctest --preset windows -j "$jobs"
+ctest --preset web -j "$jobs"

@@ -1,11 +1,10 @@
 // The interaction's window operations, on the client surface and SDL.
 #include <SDL.h>
 
-#include <algorithm>
-
 #include "interaction/window_seam.h"
 #include "shell_sdl/cursor.h"
 #include "shell_sdl/paint.h"
+#include "shell_sdl/pixel_surface.h"
 #include "shell_sdl/window_seam.h"
 
 namespace {
@@ -22,19 +21,6 @@ std::uint32_t SwapRedAndBlue(std::uint32_t colour) {
 
 bool IsInClient(std::int32_t x, std::int32_t y) {
     return x >= 0 && y >= 0 && x < clientWidth && y < clientHeight;
-}
-
-// Clipped to the client first, so a selection moved far away costs nothing.
-void WhitenRow(std::int32_t y, std::int32_t left, std::int32_t right) {
-    for (std::int32_t x = std::max(left, 0); x < std::min(right, clientWidth); ++x) {
-        WriteScreenPixel(nullptr, x, y, 0x00FFFFFF);
-    }
-}
-
-void WhitenColumn(std::int32_t x, std::int32_t top, std::int32_t bottom) {
-    for (std::int32_t y = std::max(top, 0); y < std::min(bottom, clientHeight); ++y) {
-        WriteScreenPixel(nullptr, x, y, 0x00FFFFFF);
-    }
 }
 
 }  // namespace
@@ -67,14 +53,10 @@ void WriteScreenPixel(ScreenContext /*screen*/, std::int32_t x, std::int32_t y,
     MarkChanged(Rect{x, y, x + 1, y + 1});
 }
 
-void DrawWhiteOutline(ScreenContext /*screen*/, const Rect& r) {
-    if (IsRectEmpty(r)) {
-        return;
-    }
-    WhitenRow(r.top, r.left, r.right);
-    WhitenRow(r.bottom - 1, r.left, r.right);
-    WhitenColumn(r.left, r.top, r.bottom);
-    WhitenColumn(r.right - 1, r.top, r.bottom);
+void DrawWhiteOutline(ScreenContext screen, const Rect& r) {
+    ForEachOutlinePixel(r, clientWidth, clientHeight, [screen](std::int32_t x, std::int32_t y) {
+        WriteScreenPixel(screen, x, y, 0x00FFFFFF);
+    });
 }
 
 void InvalidateClient(WindowHandle /*window*/, const Rect* area) {

@@ -29,8 +29,9 @@ const View kRepeatedCoordinates{"repeated coordinates", 0.54908291601127923, -0.
 // |c| > 2 everywhere: every point escapes in the first passes.
 const View kFarOut{"far out", 3.0, -3.0, 2.0};
 
-const RenderKernel kAllKernels[] = {kScalarKernel, kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
-const RenderKernel kVectorKernels[] = {kSse2Kernel, kAvx2Kernel, kAvx512Kernel};
+const RenderKernel kAllKernels[] = {kScalarKernel, kSse2Kernel, kAvx2Kernel, kAvx512Kernel,
+                                    kWasm128Kernel};
+const RenderKernel kVectorKernels[] = {kSse2Kernel, kAvx2Kernel, kAvx512Kernel, kWasm128Kernel};
 const CycleCheckMode kAllModes[] = {kAdaptiveCycleChecks, kAlwaysCheckCycles, kNeverCheckCycles};
 
 bool ReducedFrames() {
@@ -144,6 +145,13 @@ TEST_F(RenderKernelTest, DetectionAgreesWithTheCompiler) {
     EXPECT_TRUE(IsRenderKernelSupported(kSse2Kernel));
     EXPECT_EQ(IsRenderKernelSupported(kAvx2Kernel), __builtin_cpu_supports("avx2") != 0);
     EXPECT_EQ(IsRenderKernelSupported(kAvx512Kernel), __builtin_cpu_supports("avx512f") != 0);
+#endif
+    // WebAssembly builds run their vector kernel wherever the module loads.
+#if defined(__wasm__)
+    EXPECT_TRUE(IsRenderKernelSupported(kWasm128Kernel));
+    EXPECT_EQ(BestRenderKernel(), kWasm128Kernel);
+#else
+    EXPECT_FALSE(IsRenderKernelSupported(kWasm128Kernel));
 #endif
     for (RenderKernel kernel : kAllKernels) {
         std::cout << RenderKernelName(kernel)

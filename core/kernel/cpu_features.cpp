@@ -60,7 +60,7 @@ constexpr std::uint64_t kZmmState = 0xE6;
 
 CpuFeatures DetectCpuFeatures() {
     // SSE2 is part of x86-64 itself.
-    CpuFeatures features{true, false, false};
+    CpuFeatures features{true, false, false, false};
     std::uint32_t maxLeaf = QueryCpuid(0, 0).eax;
     if (maxLeaf < 7) {
         return features;
@@ -82,7 +82,11 @@ CpuFeatures DetectCpuFeatures() {
 #else
 
 CpuFeatures DetectCpuFeatures() {
-    return CpuFeatures{false, false, false};
+#if defined(__wasm__)
+    return CpuFeatures{false, false, false, true};
+#else
+    return CpuFeatures{false, false, false, false};
+#endif
 }
 
 #endif

@@ -27,6 +27,10 @@ double RunCeilingSse2(int vectors, std::int64_t passes);
 double RunCeilingAvx2(int vectors, std::int64_t passes);
 double RunCeilingAvx512(int vectors, std::int64_t passes);
 #endif
+#if defined(__wasm__)
+void RenderGridWasm128(const PointGrid& grid, std::uint32_t* out);
+double RunCeilingWasm128(int vectors, std::int64_t passes);
+#endif
 
 // Runs the kernel ActiveRenderKernel() names.
 void RenderGrid(const PointGrid& grid, std::uint32_t* out);

@@ -4,7 +4,9 @@
 // whole vectors.
 #pragma once
 
+#if defined(__x86_64__) || defined(_M_X64)
 #include <xmmintrin.h>
+#endif
 
 #include <cassert>
 #include <cstddef>
@@ -125,10 +127,17 @@ int TakeGridPoints(PointStage<kLaneCount>& stage, GridCursor& cursor, const Poin
 // Asks for the pixels of the points just staged, so that their colours,
 // written some passes later, do not wait for memory.
 inline void PrefetchPixels(const std::uint32_t* out, std::size_t first, std::size_t end) {
+#if defined(__x86_64__) || defined(_M_X64)
     constexpr std::size_t kPixelsPerLine = 64 / sizeof(std::uint32_t);
     for (std::size_t p = first; p < end; p += kPixelsPerLine) {
         _mm_prefetch(reinterpret_cast<const char*>(out + p), _MM_HINT_T0);
     }
+#else
+    // WebAssembly has no prefetch.
+    static_cast<void>(out);
+    static_cast<void>(first);
+    static_cast<void>(end);
+#endif
 }
 
 // Keeps the chosen lanes' points at stage[kept...], in order; all Isa::kLanes

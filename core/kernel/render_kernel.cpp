@@ -27,12 +27,14 @@ bool IsRenderKernelSupported(RenderKernel kernel) {
             return Features().avx2;
         case kAvx512Kernel:
             return Features().avx512f;
+        case kWasm128Kernel:
+            return Features().wasm128;
     }
     return false;
 }
 
 RenderKernel BestRenderKernel() {
-    for (RenderKernel kernel : {kAvx512Kernel, kAvx2Kernel, kSse2Kernel}) {
+    for (RenderKernel kernel : {kAvx512Kernel, kAvx2Kernel, kSse2Kernel, kWasm128Kernel}) {
         if (IsRenderKernelSupported(kernel)) {
             return kernel;
         }
@@ -65,6 +67,11 @@ void RenderGrid(const PointGrid& grid, std::uint32_t* out) {
             RenderGridAvx512(grid, out);
             return;
 #endif
+#if defined(__wasm__)
+        case kWasm128Kernel:
+            RenderGridWasm128(grid, out);
+            return;
+#endif
         default:
             RenderGridScalar(grid, out);
             return;
@@ -76,6 +83,7 @@ int RenderKernelLanes(RenderKernel kernel) {
         case kScalarKernel:
             return 1;
         case kSse2Kernel:
+        case kWasm128Kernel:
             return 2;
         case kAvx2Kernel:
             return 4;
@@ -101,6 +109,11 @@ bool RunCeilingPasses(RenderKernel kernel, int vectors, std::int64_t passes, dou
             *checksum = RunCeilingAvx512(vectors, passes);
             return true;
 #endif
+#if defined(__wasm__)
+        case kWasm128Kernel:
+            *checksum = RunCeilingWasm128(vectors, passes);
+            return true;
+#endif
         default:
             return false;
     }
@@ -116,6 +129,8 @@ const char* RenderKernelName(RenderKernel kernel) {
             return "AVX2";
         case kAvx512Kernel:
             return "AVX-512";
+        case kWasm128Kernel:
+            return "WebAssembly SIMD128";
     }
     return "unknown";
 }

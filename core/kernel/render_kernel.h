@@ -5,10 +5,11 @@
 #include <cstdint>
 
 enum RenderKernel : std::int32_t {
-    kScalarKernel,  // EscapeIndex per pixel; every processor
-    kSse2Kernel,    // 2 pixels per instruction; every x86-64 processor
-    kAvx2Kernel,    // 4 pixels per instruction
-    kAvx512Kernel,  // 8 pixels per instruction (AVX-512F)
+    kScalarKernel,   // EscapeIndex per pixel; every processor
+    kSse2Kernel,     // 2 pixels per instruction; every x86-64 processor
+    kAvx2Kernel,     // 4 pixels per instruction
+    kAvx512Kernel,   // 8 pixels per instruction (AVX-512F)
+    kWasm128Kernel,  // 2 pixels per instruction; WebAssembly builds with 128-bit vectors
 };
 
 bool IsRenderKernelSupported(RenderKernel kernel);
