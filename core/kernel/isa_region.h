@@ -21,13 +21,18 @@
 #define KERNEL_TARGET_GCC "GCC target(\"avx2,popcnt\")"
 #define KERNEL_TARGET_CLANG \
     "clang attribute push(__attribute__((target(\"avx2,popcnt\"))), apply_to = function)"
+#elif defined(KERNEL_ISA_WASM128)
+#define KERNEL_NAMESPACE wasm128
 #else
 #define KERNEL_ISA_SSE2
 #define KERNEL_NAMESPACE sse2
 #endif
 
-#if defined(KERNEL_ISA_SSE2) || (defined(_MSC_VER) && !defined(__clang__))
-// The baseline needs no target; MSVC compiles any intrinsic without one.
+#if defined(KERNEL_ISA_SSE2) || defined(KERNEL_ISA_WASM128) || \
+    (defined(_MSC_VER) && !defined(__clang__))
+// The baseline needs no target; MSVC compiles any intrinsic without one. A
+// WebAssembly module has one instruction set for all its code: the build
+// with vectors compiles everything with them.
 #define KERNEL_BEGIN \
     namespace {      \
     namespace KERNEL_NAMESPACE {

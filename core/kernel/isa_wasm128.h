@@ -2,13 +2,22 @@
 // register, as with SSE2, so the same algorithm and shapes fit.
 #pragma once
 
+#if defined(__wasm__)
+
 #include <wasm_simd128.h>
 
 #include <cstdint>
 
 #include "core/kernel/lane_tag.h"
 
-namespace {
+// This header picks the instruction set of every kernel header after it.
+#ifdef KERNEL_BEGIN
+#error "the instruction set's header must come before the other kernel headers"
+#endif
+#define KERNEL_ISA_WASM128
+#include "core/kernel/isa_region.h"
+
+KERNEL_BEGIN
 
 struct Wasm128 {
     using Vec = v128_t;
@@ -103,4 +112,6 @@ struct Wasm128 {
     static v128_t HighTwice(v128_t v) { return wasm_i64x2_shuffle(v, v, 1, 1); }
 };
 
-}  // namespace
+KERNEL_END
+
+#endif

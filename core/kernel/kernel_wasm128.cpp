@@ -5,7 +5,7 @@
 #if defined(__wasm__)
 
 #include "core/kernel/isa_wasm128.h"
-// The primitives first: the algorithms below are stamped out for them.
+// The primitives first: they open the region the algorithms are compiled in.
 #include "core/kernel/ceiling.h"
 #include "core/kernel/grid_kernel.h"
 
@@ -24,11 +24,11 @@ struct Wasm128Shape {
 }  // namespace
 
 void RenderGridWasm128(const PointGrid& grid, std::uint32_t* out) {
-    RenderGridWith<Wasm128, Wasm128Shape>(grid, out);
+    wasm128::RenderGridWith<wasm128::Wasm128, Wasm128Shape>(grid, out);
 }
 
 double RunCeilingWasm128(int vectors, std::int64_t passes) {
-    return RunCeilingFor<Wasm128>(vectors, passes);
+    return wasm128::RunCeilingFor<wasm128::Wasm128>(vectors, passes);
 }
 
 #endif
