@@ -1,8 +1,10 @@
 # What a user downloads: the Windows program in a ZIP with the README and the
-# licence, or the Linux program as a .deb installed under /usr with its menu
-# entry, icon, manual page, README, changelog and licence. `cpack` in the
-# build tree (or `cpack --preset native|windows`) writes the package into the
-# build tree; the package tests build it the same way before unpacking it.
+# licence; the web page's files in a ZIP to unpack on any static web server,
+# with the same two; or the Linux program as a .deb installed under /usr with
+# its menu entry, icon, manual page, README, changelog and licence. `cpack`
+# in the build tree (or `cpack --preset native|windows|web`) writes the
+# package into the build tree; the package tests build it the same way before
+# unpacking it.
 include(GNUInstallDirs)
 
 set(MANDELBROT_MAINTAINER
@@ -24,6 +26,14 @@ if(WIN32)
     set(MANDELBROT_PACKAGE_FILE ${CPACK_PACKAGE_FILE_NAME}.zip)
     install(TARGETS mandelbrot RUNTIME DESTINATION .)
     install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+elseif(EMSCRIPTEN)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME mandelbrot-${PROJECT_VERSION}-web)
+    set(MANDELBROT_PACKAGE_FILE ${CPACK_PACKAGE_FILE_NAME}.zip)
+    install(FILES $<TARGET_FILE:mandelbrot_web> ${CMAKE_BINARY_DIR}/index.js
+                  ${CMAKE_BINARY_DIR}/index.wasm ${PROJECT_SOURCE_DIR}/README.md
+                  ${PROJECT_SOURCE_DIR}/LICENSE
+            DESTINATION .)
 else()
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
