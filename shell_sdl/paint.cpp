@@ -10,34 +10,14 @@
 #include "core/view.h"
 #include "interaction/overlay.h"
 #include "interaction/selection_state.h"
+#include "shell_pixels/pixel_surface.h"
+#include "shell_pixels/placeholder_font.h"
 #include "shell_sdl/cursor.h"
-#include "shell_sdl/text_picture.h"
 
 namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kTextColour = 0xFF000000;
-
-// The placeholder shown while a paint renders. SDL draws no text, so it comes
-// from a small built-in font of just these letters: 5 x 9 cells (two rows of
-// ascender, five of x-height, two of descender) with a blank column after
-// each, drawn at twice the size.
-const char kPlaceholderText[] = "mandelbrot program";
-const char kGlyphLetters[] = "mandelbrotpg";
-const char kGlyphStrip[] = R"(
-..... ..... ..... ....# ..... .##.. #.... ..... ..... ..... ..... .....
-..... ..... ..... ....# ..... ..#.. #.... ..... ..... .#... ..... .....
-##.#. .###. #.##. .#### .###. ..#.. ####. #.##. .###. ####. ####. .####
-#.#.# ....# ##..# #...# #...# ..#.. #...# ##..# #...# .#... #...# #...#
-#.#.# .#### #...# #...# ##### ..#.. #...# #.... #...# .#... #...# #...#
-#.#.# #...# #...# #...# #.... ..#.. #...# #.... #...# .#..# #...# #...#
-#.#.# .#### #...# .#### .###. .###. ####. #.... .###. ..##. ####. .####
-..... ..... ..... ..... ..... ..... ..... ..... ..... ..... #.... ....#
-..... ..... ..... ..... ..... ..... ..... ..... ..... ..... #.... .###.
-)";
-constexpr std::int32_t kGlyphHeight = 9;
-constexpr std::int32_t kGlyphScale = 2;
-constexpr std::int32_t kGlyphAdvance = (5 + 1) * kGlyphScale;
 
 // What the next paint erases and renders: the exact areas the window system
 // and the program invalidated, overlapping ones united. Past this many the
@@ -50,52 +30,13 @@ Rect ClientRect() {
     return Rect{0, 0, clientWidth, clientHeight};
 }
 
-// The bounding rectangle of both; an empty rectangle adds nothing.
-void UniteInto(Rect* total, const Rect& area) {
-    if (IsRectEmpty(area)) {
-        return;
-    }
-    if (IsRectEmpty(*total)) {
-        *total = area;
-        return;
-    }
-    total->left = std::min(total->left, area.left);
-    total->top = std::min(total->top, area.top);
-    total->right = std::max(total->right, area.right);
-    total->bottom = std::max(total->bottom, area.bottom);
-}
-
-void FillWhite(const Rect& area) {
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        std::uint32_t* row = &clientPixels[static_cast<std::size_t>(y) * clientWidth];
-        std::fill(row + area.left, row + area.right, kWhite);
-    }
-}
-
-// Centred in the client like a single-line, centred text, clipped to area.
-// Each pixel of a letter in the strip is put wherever the text has that letter.
-void DrawPlaceholder(const Rect& area) {
-    const auto length = static_cast<std::int32_t>(sizeof(kPlaceholderText) - 1);
-    const std::int32_t left = (clientWidth - length * kGlyphAdvance) / 2;
-    const std::int32_t top = (clientHeight - kGlyphHeight * kGlyphScale) / 2;
-    DecodeTextPicture(kGlyphStrip, kGlyphScale, [&](int x, int y, char /*cell*/) {
-        const char letter = kGlyphLetters[x / kGlyphAdvance];
-        for (std::int32_t i = 0; i < length; ++i) {
-            const Point p{left + i * kGlyphAdvance + x % kGlyphAdvance, top + y};
-            if (kPlaceholderText[i] == letter && IsPointInRect(area, p)) {
-                clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
-            }
-        }
-    });
-}
-
 // Adds area to the dirty list: an area that meets one already there is
 // united with it (and the result may meet others in turn).
 void AddDirtyArea(Rect area) {
     for (std::size_t i = 0; i < dirtyAreas.size();) {
         Rect common;
         if (IntersectRects(&common, area, dirtyAreas[i])) {
-            UniteInto(&area, dirtyAreas[i]);
+            UniteRectInto(&area, dirtyAreas[i]);
             dirtyAreas.erase(dirtyAreas.begin() + static_cast<std::ptrdiff_t>(i));
             i = 0;
         } else {
@@ -103,7 +44,7 @@ void AddDirtyArea(Rect area) {
         }
     }
     if (dirtyAreas.size() == kMaxDirtyAreas) {
-        UniteInto(&dirtyAreas.back(), area);
+        UniteRectInto(&dirtyAreas.back(), area);
     } else {
         dirtyAreas.push_back(area);
     }
@@ -204,8 +145,10 @@ void OnPaint(SDL_Window* window) {
 
     ShowCursorNow(kWaitCursor);
     for (const Rect& paint : paints) {
-        FillWhite(paint);
-        DrawPlaceholder(paint);
+        FillSurfaceArea(clientPixels.data(), clientWidth, paint, kWhite);
+        DrawPlaceholderText(clientWidth, clientHeight, paint, [](Point p) {
+            clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
+        });
         // The erased area and the placeholder stay in view while the picture renders.
         MarkChanged(paint);
     }
@@ -224,7 +167,7 @@ void OnPaint(SDL_Window* window) {
 }
 
 void MarkChanged(const Rect& area) {
-    UniteInto(&changedRect, area);
+    UniteRectInto(&changedRect, area);
 }
 
 void PresentChanges(SDL_Window* window) {

@@ -2,9 +2,9 @@
 #include <SDL.h>
 
 #include "interaction/window_seam.h"
+#include "shell_pixels/pixel_surface.h"
 #include "shell_sdl/cursor.h"
 #include "shell_sdl/paint.h"
-#include "shell_sdl/pixel_surface.h"
 #include "shell_sdl/window_seam.h"
 
 namespace {

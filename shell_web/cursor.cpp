@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell_sdl/text_picture.h"
-#include "shell_sdl/up_arrow_picture.h"
+#include "shell_pixels/text_picture.h"
+#include "shell_pixels/up_arrow_picture.h"
 
 namespace {
 

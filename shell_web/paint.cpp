@@ -8,8 +8,8 @@
 #include "core/view.h"
 #include "interaction/overlay.h"
 #include "interaction/selection_state.h"
-#include "shell_sdl/pixel_surface.h"
-#include "shell_sdl/placeholder_font.h"
+#include "shell_pixels/pixel_surface.h"
+#include "shell_pixels/placeholder_font.h"
 #include "shell_web/cursor.h"
 #include "shell_web/page_window.h"
 

@@ -2,7 +2,7 @@
 #include <emscripten.h>
 
 #include "interaction/window_seam.h"
-#include "shell_sdl/pixel_surface.h"
+#include "shell_pixels/pixel_surface.h"
 #include "shell_web/cursor.h"
 #include "shell_web/page_window.h"
 #include "shell_web/paint.h"

@@ -1,6 +1,6 @@
 // The decoder of the Linux program's text pictures (its up-arrow cursor and
 // the placeholder's letters), against cells worked out by hand.
-#include "shell_sdl/text_picture.h"
+#include "shell_pixels/text_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/rect.h"
-#include "shell_sdl/text_picture.h"
+#include "shell_pixels/text_picture.h"
 
 constexpr char kPlaceholderText[] = "mandelbrot program";
 constexpr char kPlaceholderGlyphLetters[] = "mandelbrotpg";
