@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "interaction/interaction.h"
+#include "shell_pixels/mouse_lparam.h"
 #include "shell_sdl/cursor.h"
 #include "shell_sdl/paint.h"
 #include "shell_sdl/window_seam.h"
@@ -51,15 +52,6 @@ MessageWParam WParamFromButtons(std::uint32_t buttons) {
     return wParam;
 }
 
-// Each half is a signed 16-bit value, as in a mouse message: positions left of
-// or above the client arrive while the mouse is captured.
-MessageLParam PackPoint(Point p) {
-    const auto low = static_cast<std::uint16_t>(p.x);
-    const auto high = static_cast<std::uint16_t>(p.y);
-    return static_cast<MessageLParam>(static_cast<std::uint32_t>(low) |
-                                      (static_cast<std::uint32_t>(high) << 16));
-}
-
 // A window is told of what the mouse does over its client, and of all of it
 // while it holds the capture; buttons are SDL's button masks after the event.
 void Deliver(PointerAction action, int button, Point p, std::uint32_t buttons) {
@@ -67,7 +59,7 @@ void Deliver(PointerAction action, int button, Point p, std::uint32_t buttons) {
         return;
     }
     const MessageWParam wParam = WParamFromButtons(buttons);
-    const MessageLParam lParam = PackPoint(p);
+    const MessageLParam lParam = PackMouseLParam(p);
     switch (action) {
         case kPointerMove:
             // The arrow returns on every move; the interaction may replace it.

@@ -8,6 +8,7 @@
 
 #include "core/palette.h"
 #include "interaction/interaction.h"
+#include "shell_pixels/mouse_lparam.h"
 #include "shell_web/cursor.h"
 #include "shell_web/page_window.h"
 #include "shell_web/paint.h"
@@ -41,15 +42,6 @@ EM_JS(void, StartPage, (), {
 });
 // clang-format on
 
-// Each half is a signed 16-bit value, as in a mouse message: positions left of
-// or above the client arrive while the pointer is captured.
-MessageLParam PackPoint(Point p) {
-    const auto low = static_cast<std::uint16_t>(p.x);
-    const auto high = static_cast<std::uint16_t>(p.y);
-    return static_cast<MessageLParam>(static_cast<std::uint32_t>(low) |
-                                      (static_cast<std::uint32_t>(high) << 16));
-}
-
 // The canvas is told of what the pointer does over it, and of all of it while
 // it holds the capture.
 void DeliverPointer(const PageEvent& event) {
@@ -58,7 +50,7 @@ void DeliverPointer(const PageEvent& event) {
         return;
     }
     const auto wParam = static_cast<MessageWParam>(event.c);
-    const MessageLParam lParam = PackPoint(p);
+    const MessageLParam lParam = PackMouseLParam(p);
     switch (event.kind) {
         case kPointerMove:
             // The arrow returns on every move; the interaction may replace it.
