@@ -30,8 +30,6 @@ constexpr int kFallbackWidth = 800;
 constexpr int kFallbackHeight = 600;
 
 SDL_Window* mainWindow = nullptr;
-// Whether X exposures come with their rectangles (else all is repainted).
-bool readingX11Events = false;
 
 // Drivers that show nothing on any screen. SDL falls back to them when no
 // window system answers, and the program would run on, invisible.
@@ -47,19 +45,16 @@ bool IsSet(const char* variable) {
 
 // Why no window can be shown, in one line: which display is missing.
 void ReportNoDisplay(const char* detail) {
-    const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
         std::fprintf(stderr,
                      "mandelbrot: no display to show the window on (neither DISPLAY nor "
                      "WAYLAND_DISPLAY is set)\n");
-    } else if (IsSet("DISPLAY")) {
-        std::fprintf(stderr, "mandelbrot: cannot open the display \"%s\"%s%s\n", x,
-                     *detail != '\0' ? ": " : "", detail);
-    } else {
-        std::fprintf(stderr, "mandelbrot: cannot open the Wayland display \"%s\"%s%s\n", wayland,
-                     *detail != '\0' ? ": " : "", detail);
+        return;
     }
+    const bool x = IsSet("DISPLAY");
+    std::fprintf(stderr, "mandelbrot: cannot open the %sdisplay \"%s\"%s%s\n", x ? "" : "Wayland ",
+                 std::getenv(x ? "DISPLAY" : "WAYLAND_DISPLAY"), *detail != '\0' ? ": " : "",
+                 detail);
 }
 
 // Starts SDL's video on a real display; false, having said why, where there is none.
@@ -113,7 +108,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             // Uncovered: where the window system does not say which part, all of it.
-            if (!readingX11Events) {
+            if (!IsReadingX11Events()) {
                 InvalidateArea(nullptr);
             }
             break;
@@ -239,8 +234,8 @@ int main(int /*argc*/, char* /*argv*/[]) {
     // Without a surface at the window's first size nothing will ever show
     // (that has been said on stderr); short of memory, a smaller size may do.
     if (ResizeClientSurface(mainWindow) || SDL_GetWindowSurface(mainWindow) != nullptr) {
-        readingX11Events = StartX11Events(mainWindow);
-        StartPointerInput(mainWindow, readingX11Events);
+        StartX11Events(mainWindow);
+        StartPointerInput(mainWindow);
         // The first paint is the loop's first step, once the window's own
         // first events (its mapping and exposure) have joined this invalidation.
         exitCode = RunEventLoop();

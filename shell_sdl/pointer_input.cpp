@@ -33,8 +33,6 @@ enum PointerAction {
 };
 
 SDL_Window* inputWindow = nullptr;
-// Whether the X server's own pointer events are read instead of SDL's.
-bool readingXEvents = false;
 // SDL's button events carry no state of the other buttons, so it is kept here.
 std::uint32_t heldButtons = 0;
 
@@ -150,9 +148,8 @@ void HandleXEvent(const XEvent& event) {
 
 }  // namespace
 
-void StartPointerInput(SDL_Window* window, bool fromX11) {
+void StartPointerInput(SDL_Window* window) {
     inputWindow = window;
-    readingXEvents = fromX11;
 }
 
 bool HandlePointerEvent(const SDL_Event& event) {
@@ -166,7 +163,7 @@ bool HandlePointerEvent(const SDL_Event& event) {
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             // Where X's own events are read, these are SDL's copies of them.
-            if (!readingXEvents) {
+            if (!IsReadingX11Events()) {
                 HandleSdlMouseEvent(event);
             }
             return true;

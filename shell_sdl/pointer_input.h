@@ -5,9 +5,10 @@
 
 #include <SDL.h>
 
-// Reads the pointer from the X server's own events (fromX11, once they are
-// started), else from SDL's mouse events. Called once the window has its surface.
-void StartPointerInput(SDL_Window* window, bool fromX11);
+// Reads the pointer from the X server's own events where they are read (see
+// StartX11Events), else from SDL's mouse events. Called once the window has
+// its surface.
+void StartPointerInput(SDL_Window* window);
 
 // Hands a pointer event to the interaction; false for any other event.
 bool HandlePointerEvent(const SDL_Event& event);

@@ -73,20 +73,23 @@ void ChooseX11WindowSurface() {
     }
 }
 
-bool StartX11Events(SDL_Window* window) {
+void StartX11Events(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
-        return false;
+        return;
     }
     eventWindow = info.info.x11.window;
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     TakeBackCoreMotion(info.info.x11.display, eventWindow);
-    return true;
+}
+
+bool IsReadingX11Events() {
+    return eventWindow != 0;
 }
 
 const XEvent* X11EventOf(const SDL_Event& event) {
-    if (event.type != SDL_SYSWMEVENT || eventWindow == 0 ||
+    if (event.type != SDL_SYSWMEVENT || !IsReadingX11Events() ||
         event.syswm.msg->subsystem != SDL_SYSWM_X11) {
         return nullptr;
     }

@@ -15,8 +15,12 @@ void InstallXErrorHandler();
 void ChooseX11WindowSurface();
 
 // Where the window is an X11 one, from now on hands its X events to the
-// program (X11EventOf), with every pointer move among them; false elsewhere.
-bool StartX11Events(SDL_Window* window);
+// program (X11EventOf), with every pointer move among them.
+void StartX11Events(SDL_Window* window);
+
+// Whether the window's own X events are read: then they, not SDL's copies,
+// carry the pointer and the exposed rectangles.
+bool IsReadingX11Events();
 
 // The X event of the window that event carries, or null.
 const union _XEvent* X11EventOf(const SDL_Event& event);
