@@ -7,6 +7,11 @@
 
 #include "core/rect.h"
 
+// Opaque white and black read the same whichever of red and blue comes first,
+// so they serve both surfaces' pixel orders.
+constexpr std::uint32_t kSurfaceWhite = 0xFFFFFFFF;
+constexpr std::uint32_t kSurfaceBlack = 0xFF000000;
+
 // The bounding rectangle of both; an empty rectangle adds nothing.
 inline void UniteRectInto(Rect* total, const Rect& area) {
     if (IsRectEmpty(area)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/rect.h"
+#include "shell_pixels/pixel_surface.h"
 #include "shell_pixels/text_picture.h"
 
 constexpr char kPlaceholderText[] = "mandelbrot program";
@@ -46,4 +47,15 @@ void DrawPlaceholderText(std::int32_t clientWidth, std::int32_t clientHeight, co
                 }
             }
         });
+}
+
+// What a paint shows of area while it renders, on a surface of width x
+// height pixels: the erase to white, and the part of the centred placeholder
+// that falls in area, in black.
+inline void PaintPlaceholder(std::uint32_t* pixels, std::int32_t width, std::int32_t height,
+                             const Rect& area) {
+    FillSurfaceArea(pixels, width, area, kSurfaceWhite);
+    DrawPlaceholderText(width, height, area, [&](Point p) {
+        pixels[static_cast<std::size_t>(p.y) * width + p.x] = kSurfaceBlack;
+    });
 }

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr std::uint32_t kWhite = 0xFFFFFFFF;
-constexpr std::uint32_t kTextColour = 0xFF000000;
-
 // What the next paint erases and renders: the exact areas the window system
 // and the program invalidated, overlapping ones united. Past this many the
 // rest joins the last one, so the list stays short.
@@ -111,11 +108,10 @@ bool ResizeClientSurface(SDL_Window* window) {
     // memory at the same time.
     clientPixels = std::vector<std::uint32_t>();
     try {
-        clientPixels.assign(static_cast<std::size_t>(surface->w) * surface->h, kWhite);
+        clientPixels.assign(static_cast<std::size_t>(surface->w) * surface->h, kSurfaceWhite);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "mandelbrot: not enough memory for a picture of %dx%d pixels\n",
                      surface->w, surface->h);
-        clientPixels = std::vector<std::uint32_t>();
         return false;
     }
     clientWidth = surface->w;
@@ -145,10 +141,7 @@ void OnPaint(SDL_Window* window) {
 
     ShowCursorNow(kWaitCursor);
     for (const Rect& paint : paints) {
-        FillSurfaceArea(clientPixels.data(), clientWidth, paint, kWhite);
-        DrawPlaceholderText(clientWidth, clientHeight, paint, [](Point p) {
-            clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
-        });
+        PaintPlaceholder(clientPixels.data(), clientWidth, clientHeight, paint);
         // The erased area and the placeholder stay in view while the picture renders.
         MarkChanged(paint);
     }

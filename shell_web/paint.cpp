@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr std::uint32_t kWhite = 0xFFFFFFFF;
-constexpr std::uint32_t kTextColour = 0xFF000000;
-
 Rect dirtyRect = {0, 0, 0, 0};
 // What changed since the last present, in a few rectangles: a selection's
 // outline is four thin strips, far less to copy than the box around them, and
@@ -92,7 +89,7 @@ void ResizeClientSurface(std::int32_t width, std::int32_t height) {
     clientWidth = std::max(width, 0);
     clientHeight = std::max(height, 0);
     SetCanvasSize(clientWidth, clientHeight);
-    clientPixels.assign(static_cast<std::size_t>(clientWidth) * clientHeight, kWhite);
+    clientPixels.assign(static_cast<std::size_t>(clientWidth) * clientHeight, kSurfaceWhite);
     dirtyRect = Rect{0, 0, 0, 0};
     changedAreas.clear();
     InvalidateArea(nullptr);
@@ -127,10 +124,7 @@ void BeginPaint() {
     UpdateScales(clientWidth);
 
     ShowCursorNow(kWaitCursor);
-    FillSurfaceArea(clientPixels.data(), clientWidth, runningPaint, kWhite);
-    DrawPlaceholderText(clientWidth, clientHeight, runningPaint, [](Point p) {
-        clientPixels[static_cast<std::size_t>(p.y) * clientWidth + p.x] = kTextColour;
-    });
+    PaintPlaceholder(clientPixels.data(), clientWidth, clientHeight, runningPaint);
     MarkChanged(runningPaint);
     PresentChanges();
     YieldBeforeRender();
